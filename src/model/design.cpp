@@ -1,0 +1,202 @@
+#include "model/design.h"
+
+#include "server/host_services.h"
+
+namespace kelpie {
+
+PadShape* AddPadShape(Step& step, const std::string& name, int kind, double width, double height,
+                      bool plated) {
+  PadShape& shape = step.padShapes.emplace_back();
+  shape.name = name;
+  shape.kind = kind;
+  shape.width = width;
+  shape.height = height;
+  shape.plated = plated;
+  return &shape;
+}
+
+PadShape* AddRoundPadShape(Step& step, const std::string& name, double diameter, bool plated) {
+  return AddPadShape(step, name, 1, diameter, diameter, plated);
+}
+
+PadShape* AddPolygonPadShape(Step& step, const std::string& name, const double* xs,
+                             const double* ys, int count) {
+  PadShape* shape = AddPadShape(step, name, 4, 0, 0, false);
+  BuildClosedContour(shape->outline, xs, ys, count);
+  return shape;
+}
+
+PinType* AddPinType(Step& step, const std::string& name) {
+  if (!step.pinTypeNames.insert(name).second) {
+    SendError("Pin type name " + name + " already defined");
+    return nullptr;
+  }
+  PinType& pinType = step.pinTypes.emplace_back();
+  pinType.name = name;
+  return &pinType;
+}
+
+void AddPinTypePad(PinType& pinType, PadShape* shape, Layer* layer) {
+  pinType.pads.push_back(PinTypePad{shape, layer});
+}
+
+PackageType* AddPackageType(Step& step, const std::string& name, double xMin, double xMax,
+                            double yMin, double yMax) {
+  if (!step.packageTypeNames.insert(name).second) {
+    SendError("Package type " + name + " already defined.");
+    return nullptr;
+  }
+  PackageType& package = step.packageTypes.emplace_back();
+  package.name = name;
+  package.xMin = xMin;
+  package.xMax = xMax;
+  package.yMin = yMin;
+  package.yMax = yMax;
+  package.index = static_cast<int>(step.packageTypes.size()) - 1;
+  return &package;
+}
+
+void SetPackageOutline(PackageType& package, const double* xs, const double* ys, int count,
+                       double height) {
+  auto outline = std::make_unique<Contour>();
+  BuildClosedContour(*outline, xs, ys, count);
+  package.outline = std::move(outline);
+  package.height = height;
+}
+
+void AddPackagePin(PackageType& package, PinType* pinType, const std::string& name, double x,
+                   double y, double angle, int number) {
+  PackagePin& pin = package.pins.emplace_back();
+  pin.pinType = pinType;
+  pin.x = x;
+  pin.y = y;
+  pin.angle = angle;
+  pin.number = number;
+  pin.index = static_cast<int>(package.pins.size()) - 1;
+  pin.name = name;
+}
+
+void RebuildPackageTypeIndex(Step& step) {
+  step.packageTypeNames.clear();
+  for (const PackageType& package : step.packageTypes) step.packageTypeNames.insert(package.name);
+}
+
+Net* AddNet(Step& step, const std::string& name) {
+  Net& net = step.nets.emplace_back();
+  net.name = name;
+  net.index = static_cast<int>(step.nets.size()) - 1;
+  return &net;
+}
+
+Component* AddComponent(Step& step, Layer& layer, PackageType& package,
+                        const std::string& reference, const std::string& partName, double x,
+                        double y, double rotation, int mirrorMode) {
+  if (layer.type != kLayerComponentTop && layer.type != kLayerComponentBottom) {
+    SendError("Component " + reference + " is not on a component layer");
+    return nullptr;
+  }
+  // The side mark comes before the duplicate check: a refused duplicate still
+  // marks its package type.
+  if (layer.type == kLayerComponentTop) package.usedOnTop = true;
+  if (layer.type == kLayerComponentBottom) package.usedOnBottom = true;
+  if (!step.references.insert(reference).second) {
+    SendError("Reference " + reference + " already defined.");
+    return nullptr;
+  }
+  Component& component = step.components.emplace_back();
+  component.layer = &layer;
+  component.packageType = &package;
+  component.partName = partName;
+  component.x = x;
+  component.y = y;
+  component.rotation = rotation;
+  component.reference = reference;
+  component.mirrorMode = mirrorMode;
+  component.indexOnLayer = layer.componentCount++;
+  return &component;
+}
+
+Pin* AddPin(Step& step, PinType* pinType, double x, double y, double angle, int value, int kind,
+            Net* net) {
+  Pin& pin = step.pins.emplace_back();
+  pin.pinType = pinType;
+  pin.x = x;
+  pin.y = y;
+  pin.angle = angle;
+  pin.value = value;
+  pin.kind = kind;
+  pin.net = net;
+  return &pin;
+}
+
+Pin* AddComponentPin(Step& step, Component& component, PinType* pinType, double x, double y,
+                     double angle, int value, int kind, Net* net) {
+  Pin* pin = AddPin(step, pinType, x, y, angle, value, kind, net);
+  pin->component = &component;
+  pin->indexInComponent = static_cast<int>(component.pins.size());
+  component.pins.push_back(pin);
+  return pin;
+}
+
+LineFeature* AddLineFeature(Layer& layer, double xs, double ys, double xe, double ye, double width,
+                            Net* net, bool positive) {
+  LineFeature& line = layer.lines.emplace_back();
+  line.xs = xs;
+  line.ys = ys;
+  line.xe = xe;
+  line.ye = ye;
+  line.width = width;
+  line.net = net;
+  line.positive = positive;
+  return &line;
+}
+
+ArcFeature* AddArcFeature(Layer& layer, double xs, double ys, double xe, double ye, double xc,
+                          double yc, bool clockwise, double width, Net* net) {
+  ArcFeature& arc = layer.arcs.emplace_back();
+  arc.xs = xs;
+  arc.ys = ys;
+  arc.xe = xe;
+  arc.ye = ye;
+  arc.xc = xc;
+  arc.yc = yc;
+  arc.clockwise = clockwise;
+  arc.width = width;
+  arc.net = net;
+  return &arc;
+}
+
+ArcFeature* AddCircleFeature(Layer& layer, double cx, double cy, double r, double width) {
+  return AddArcFeature(layer, cx - r, cy, cx - r, cy, cx, cy, true, width, nullptr);
+}
+
+Contour* AddContourFeature(Layer& layer, const double* xs, const double* ys, int count,
+                           double width, bool filled, Surface* surface) {
+  Contour& contour = layer.contours.emplace_back();
+  BuildClosedContour(contour, xs, ys, count);
+  contour.width = width;
+  contour.flagA = filled;
+  contour.flagB = true;
+  contour.surface = surface;
+  contour.featureIndex = -1;
+  return &contour;
+}
+
+Surface* AddSurfaceFeature(Layer& layer, Net* net) {
+  Surface& surface = layer.surfaces.emplace_back();
+  surface.net = net;
+  surface.layer = &layer;
+  return &surface;
+}
+
+PadFeature* AddPadFeature(Layer& layer, PadShape* shape, double x, double y, Pin* pin) {
+  PadFeature& pad = layer.pads.emplace_back();
+  pad.x = x;
+  pad.y = y;
+  pad.shape = shape;
+  pad.pin = pin;
+  pad.net = pin != nullptr ? pin->net : nullptr;
+  return &pad;
+}
+
+}  // namespace kelpie
