@@ -23,12 +23,21 @@ struct FeatureContext {
 // Job level: {job}\symbols, {job}\matrix, {job}\fonts, {job}\misc.
 bool WriteSymbols(const std::string& jobDirectory);
 bool WriteMatrix(const std::string& jobDirectory);
+// One STEP record and one LAYER record of the matrix (a layer with an unset
+// attribute is refused).
+bool WriteMatrixEntry(cFileWriter& writer, MatrixStep* entry);
+bool WriteMatrixLayer(cFileWriter& writer, Layer* layer);
 bool WriteFonts(const std::string& jobDirectory);
 bool WriteMiscAttrList(const std::string& miscDirectory);
 bool WriteMiscInfo(const std::string& miscDirectory);
 bool WriteMiscJobName(const std::string& miscDirectory);
 bool WriteMiscLastRead(const std::string& miscDirectory);
 bool WriteMiscLastSave(const std::string& miscDirectory);
+
+// The misc files, and every step in the server's order.
+bool WriteMisc(const std::string& jobDirectory);
+bool WriteSteps(const std::string& jobDirectory);
+bool WriteStep(const std::string& stepsDirectory, Step* step);
 
 // Step level: {job}\steps\{step}.
 bool WriteProfile(const std::string& stepDirectory, Step* step);
