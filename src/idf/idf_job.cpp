@@ -13,8 +13,7 @@ namespace kelpie {
 namespace {
 
 // IDF readers take only letters, digits and "-_.+" in the names we write.
-// The filtered names stay in the model, so the duplicate indexes beside the
-// lists are rebuilt to match them.
+// The filtered names stay in the model.
 void MakeNamesLegal(KELPIE& server) {
   server.jobName = LegalIdfName(server.jobName);
   for (Layer& layer : server.layers.layers) layer.name = LegalIdfName(layer.name);
@@ -22,6 +21,11 @@ void MakeNamesLegal(KELPIE& server) {
     step.name = LegalIdfName(step.name);
     for (PackageType& package : step.packageTypes) package.name = LegalIdfName(package.name);
   }
+}
+
+// The duplicate checks of later interface calls must see the names as they
+// now are.
+void RebuildNameIndexes(KELPIE& server) {
   server.layers.RebuildNameIndex();
   server.RebuildStepNameIndex();
   for (Step& step : server.steps) RebuildPackageTypeIndex(step);
@@ -30,6 +34,7 @@ void MakeNamesLegal(KELPIE& server) {
 bool RunJob(FileStore* store) {
   KELPIE& server = *currentServer;
   MakeNamesLegal(server);
+  RebuildNameIndexes(server);
   server.useCrLf = true;
   server.writeHeaderLine = false;
   if (server.jobName.empty()) {
@@ -57,6 +62,11 @@ bool WriteIDF(FileStore* store) {
     // Whatever the host's store or an allocation threw ends the job here;
     // nothing may reach the host.
     SendError("Unexpected error in WriteIDF");
+    // Renaming may have stopped half way; the indexes follow the names.
+    try {
+      RebuildNameIndexes(*currentServer);
+    } catch (...) {
+    }
   }
   if (failed) SendError("Write job '" + currentServer->jobName + "' failed");
   return failed;
