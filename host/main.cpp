@@ -1,0 +1,270 @@
+// kelpie-export: the stand-alone host. Reads a design file (or takes the
+// bundled sample board, or generates a board), loads the plug-in, describes
+// the board through the interface table and writes the requested exports
+// into the output directory.
+//
+// Every export gets a fresh server: the plug-in rewrites names in its model
+// while it writes, so one export must not see another's changes. The ODB++
+// directory and its archives come from one run of WriteODB through a
+// TeeStore, so they hold the same bytes.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "console.h"
+#include "design.h"
+#include "options.h"
+#include "plugin.h"
+#include "sample_board.h"
+#include "staging.h"
+#include "stores.h"
+
+#ifdef KELPIE_HAVE_GENERATOR
+#include "board_generator.h"
+#endif
+
+namespace kelpie::host {
+namespace {
+
+constexpr const char kVersionText[] = "kelpie-export 1.0";
+
+using Describe = std::function<bool(IKELPIE& server, std::string& error)>;
+
+struct Context {
+  Console& console;
+  Plugin& plugin;
+  const Describe& describe;
+  std::string outputDirectory;
+};
+
+// Destroys the server at the end of an export.
+struct ServerScope {
+  Plugin& plugin;
+  IKELPIE* server;
+  ~ServerScope() {
+    if (server != nullptr) plugin.destroy(server);
+  }
+};
+
+IKELPIE* CreateDescribedServer(const Context& context) {
+  IKELPIE* server = context.plugin.create(&context.console, kVersionText, kApiVersion);
+  if (server == nullptr) {
+    context.console.HostError("the plug-in did not create a server");
+    return nullptr;
+  }
+  std::string error;
+  if (!context.describe(*server, error)) {
+    context.console.HostError(error);
+    context.plugin.destroy(server);
+    return nullptr;
+  }
+  return server;
+}
+
+std::string Join(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+void ReportWritten(const Context& context, const std::vector<std::string>& outputs) {
+  char figures[96];
+  std::snprintf(figures, sizeof figures, " (%llu files, %s, %.2f s)",
+                static_cast<unsigned long long>(context.console.files()),
+                ByteText(context.console.bytes()).c_str(), context.console.Seconds());
+  context.console.Note("Wrote " + Join(outputs) + figures);
+}
+
+// Moves the staged outputs into place; false when one of them cannot move.
+bool Publish(const Context& context, Staging& staging, const std::vector<std::pair<std::string, std::string>>& moves,
+             std::vector<std::string>& written) {
+  bool published = true;
+  for (const auto& [staged, name] : moves) {
+    std::string error;
+    if (staging.Publish(staged, name, error)) {
+      written.push_back(context.outputDirectory + "/" + name);
+    } else {
+      context.console.HostError(error);
+      published = false;
+    }
+  }
+  return published;
+}
+
+bool ExportIdf(const Context& context) {
+  std::string error;
+  std::unique_ptr<Staging> staging = Staging::Create(context.outputDirectory, error);
+  if (!staging) {
+    context.console.HostError(error);
+    return false;
+  }
+  context.console.BeginExport("IDF");
+  ServerScope scope{context.plugin, CreateDescribedServer(context)};
+  if (scope.server == nullptr) {
+    context.console.EndExport();
+    return false;
+  }
+
+  std::filesystem::create_directory(staging->path() + "/tree");
+  DirectoryStore files(staging->path() + "/tree", context.outputDirectory, context.console);
+  TeeStore store({&files}, context.console);
+  const bool written = scope.server->WriteIDF(&store);
+  context.console.EndExport();
+  if (!written || files.failed()) {
+    context.console.HostError("the IDF export failed; nothing was written");
+    return false;
+  }
+  std::vector<std::pair<std::string, std::string>> moves;
+  for (const std::string& name : staging->Entries("tree")) moves.emplace_back("tree/" + name, name);
+  std::vector<std::string> outputs;
+  const bool published = Publish(context, *staging, moves, outputs);
+  if (!outputs.empty()) ReportWritten(context, outputs);
+  return published;
+}
+
+bool ExportOdb(const Context& context, const Options& options) {
+  std::string error;
+  std::unique_ptr<Staging> staging = Staging::Create(context.outputDirectory, error);
+  if (!staging) {
+    context.console.HostError(error);
+    return false;
+  }
+  context.console.BeginExport("ODB++");
+  ServerScope scope{context.plugin, CreateDescribedServer(context)};
+  if (scope.server == nullptr) {
+    context.console.EndExport();
+    return false;
+  }
+
+  // The archives are named after the job directory, which the plug-in names
+  // by the legal form of the job name.
+  const char* legalName = scope.server->GetOdbJobName();
+  const std::string job = legalName != nullptr ? legalName : "";
+  std::unique_ptr<DirectoryStore> directory;
+  std::vector<std::unique_ptr<ArchiveStore>> archives;
+  std::vector<std::string> archiveNames;
+  std::vector<FileStore*> stores;
+  std::vector<const StoreErrors*> errors;
+  if (options.odb) {
+    std::filesystem::create_directory(staging->path() + "/tree");
+    directory = std::make_unique<DirectoryStore>(staging->path() + "/tree", context.outputDirectory, context.console);
+    stores.push_back(directory.get());
+    errors.push_back(directory.get());
+  }
+  auto addArchive = [&](ArchiveStore::Format format, const std::string& name) {
+    archives.push_back(std::make_unique<ArchiveStore>(format, staging->path() + "/" + name,
+                                                      context.outputDirectory + "/" + name, context.console));
+    archiveNames.push_back(name);
+    stores.push_back(archives.back().get());
+    errors.push_back(archives.back().get());
+  };
+  if (options.tgz) addArchive(ArchiveStore::kTgz, job + ".tgz");
+  if (options.zip) addArchive(ArchiveStore::kZip, job + ".zip");
+
+  TeeStore store(stores, context.console);
+  const bool written = scope.server->WriteODB(&store);
+  for (auto& archive : archives) archive->Finish();
+  context.console.EndExport();
+  bool storesFailed = false;
+  for (const StoreErrors* storeErrors : errors) storesFailed = storesFailed || storeErrors->failed();
+  if (!written || storesFailed) {
+    context.console.HostError("the ODB++ export failed; nothing was written");
+    return false;
+  }
+  std::vector<std::pair<std::string, std::string>> moves;
+  if (directory)
+    for (const std::string& name : staging->Entries("tree")) moves.emplace_back("tree/" + name, name);
+  for (const std::string& name : archiveNames) moves.emplace_back(name, name);
+  std::vector<std::string> outputs;
+  const bool published = Publish(context, *staging, moves, outputs);
+  if (!outputs.empty()) ReportWritten(context, outputs);
+  return published;
+}
+
+bool LoadPlugin(const Options& options, Plugin& plugin, Console& console) {
+  const char* environment = std::getenv("KELPIE_LIBRARY");
+  const std::vector<std::string> candidates =
+      LibraryCandidates(options.library, environment != nullptr ? environment : "", ExecutableDirectory());
+  std::string error;
+  for (size_t i = 0; i < candidates.size(); ++i) {
+    // The default places are tried in turn; a named library must load.
+    if (candidates.size() > 1 && access(candidates[i].c_str(), F_OK) != 0) continue;
+    if (plugin.Load(candidates[i], error)) return true;
+    console.HostError(error);
+    return false;
+  }
+  console.HostError("cannot find the plug-in libkelpie.so (looked in " + Join(candidates) +
+                    "); name it with --library PATH or KELPIE_LIBRARY");
+  return false;
+}
+
+int Run(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "kelpie-export: %s\nTry 'kelpie-export --help'.\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  Console console(stdout, stderr, options.quiet, isatty(fileno(stdout)) != 0);
+
+  Design design;
+  Describe describe;
+  if (options.generate > 0) {
+#ifdef KELPIE_HAVE_GENERATOR
+    const long components = options.generate;
+    describe = [components](IKELPIE& server, std::string& failure) {
+      return DescribeGeneratedBoard(server, components, failure);
+    };
+#else
+    console.HostError("--generate is not available in this build");
+    return 2;
+#endif
+  } else {
+    const bool read = options.design.empty() ? ReadDesign(kSampleBoard, "sample board", design, error)
+                                             : ReadDesignFile(options.design, design, error);
+    if (!read) {
+      console.HostError(error);
+      return 2;
+    }
+    describe = [&design](IKELPIE& server, std::string& failure) { return DescribeDesign(server, design, failure); };
+  }
+
+  Plugin plugin;
+  if (!LoadPlugin(options, plugin, console)) return 1;
+
+  std::error_code made;
+  std::filesystem::create_directories(options.outputDirectory, made);
+  if (made) {
+    console.HostError("cannot create the output directory " + options.outputDirectory + ": " + made.message());
+    return 1;
+  }
+
+  const Context context{console, plugin, describe, options.outputDirectory};
+  bool ok = true;
+  if (options.idf) ok = ExportIdf(context) && ok;
+  if (options.odb || options.tgz || options.zip) ok = ExportOdb(context, options) && ok;
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace kelpie::host
+
+int main(int argc, char** argv) {
+  try {
+    return kelpie::host::Run(argc, argv);
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "kelpie-export: error: %s\n", failure.what());
+    return 1;
+  }
+}

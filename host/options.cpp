@@ -1,0 +1,97 @@
+#include "options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace kelpie::host {
+
+const char kUsage[] =
+    "usage: kelpie-export [DESIGN.json] [-o DIR] [--idf] [--odb] [--tgz] [--zip] [-q]\n"
+    "                     [--generate N] [--library PATH]\n"
+    "\n"
+    "Exports a board design through the Kelpie plug-in (libkelpie.so).\n"
+    "\n"
+    "  DESIGN.json     the design file (docs/design-format.md); without one the\n"
+    "                  bundled sample board is exported\n"
+    "  -o DIR          output directory (default: the current directory)\n"
+    "  --idf           IDF 3.0 board and library files: <job>.emn, <job>.emp\n"
+    "  --odb           the ODB++ job directory <job>/\n"
+    "  --tgz           the ODB++ job as <job>.tgz\n"
+    "  --zip           the ODB++ job as <job>.zip\n"
+    "                  (no format flag: --idf --odb --tgz)\n"
+    "  -q, --quiet     no progress messages; warnings and errors still show\n"
+    "  --generate N    export a generated board of about N components instead\n"
+    "  --library PATH  the plug-in to load (also: KELPIE_LIBRARY; default:\n"
+    "                  libkelpie.so next to this program)\n"
+    "  -h, --help      this text\n"
+    "\n"
+    "Exit status: 0 every export written, 1 the plug-in or the file system\n"
+    "reported a failure, 2 bad usage or a bad design file.\n";
+
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
+  options = Options{};
+  auto value = [&](int& i, const std::string& option, std::string& target) {
+    if (i + 1 >= argc) {
+      error = option + " needs a value";
+      return false;
+    }
+    target = argv[++i];
+    return true;
+  };
+  bool onlyFiles = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (onlyFiles || argument.empty() || argument[0] != '-' || argument == "-") {
+      if (!options.design.empty()) {
+        error = "more than one design file given";
+        return false;
+      }
+      options.design = argument;
+    } else if (argument == "--") {
+      onlyFiles = true;
+    } else if (argument == "-o" || argument == "--output") {
+      if (!value(i, argument, options.outputDirectory)) return false;
+      if (options.outputDirectory.empty()) {
+        error = argument + " needs a directory";
+        return false;
+      }
+    } else if (argument == "--library") {
+      if (!value(i, argument, options.library)) return false;
+    } else if (argument == "--idf") {
+      options.idf = true;
+    } else if (argument == "--odb") {
+      options.odb = true;
+    } else if (argument == "--tgz") {
+      options.tgz = true;
+    } else if (argument == "--zip") {
+      options.zip = true;
+    } else if (argument == "-q" || argument == "--quiet") {
+      options.quiet = true;
+    } else if (argument == "-h" || argument == "--help") {
+      options.help = true;
+    } else if (argument == "--generate") {
+      std::string count;
+      if (!value(i, argument, count)) return false;
+      char* end = nullptr;
+      errno = 0;
+      const long n = std::strtol(count.c_str(), &end, 10);
+      if (count.empty() || *end != '\0' || errno != 0 || n < 1 || n > 100000000) {
+        error = "--generate needs a whole number of components from 1 to 100000000, not \"" + count + "\"";
+        return false;
+      }
+      options.generate = n;
+    } else {
+      error = "unknown option " + argument;
+      return false;
+    }
+  }
+  if (options.generate > 0 && !options.design.empty()) {
+    error = "give either a design file or --generate, not both";
+    return false;
+  }
+  if (!options.idf && !options.odb && !options.tgz && !options.zip)
+    options.idf = options.odb = options.tgz = true;
+  return true;
+}
+
+}  // namespace kelpie::host

@@ -1,0 +1,30 @@
+// Command line of kelpie-export.
+#ifndef KELPIE_HOST_OPTIONS_H
+#define KELPIE_HOST_OPTIONS_H
+
+#include <string>
+
+namespace kelpie::host {
+
+struct Options {
+  std::string design;  // empty: the bundled sample board
+  std::string outputDirectory = ".";
+  std::string library;  // empty: look for libkelpie.so (plugin.h)
+  bool idf = false;
+  bool odb = false;  // the ODB++ job directory
+  bool tgz = false;
+  bool zip = false;
+  bool quiet = false;
+  bool help = false;
+  long generate = 0;  // > 0: a generated board of about this many components
+};
+
+// Parses argv; without a format flag the exports are IDF, the ODB++
+// directory and the .tgz. False with a message for bad usage.
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+
+extern const char kUsage[];
+
+}  // namespace kelpie::host
+
+#endif  // KELPIE_HOST_OPTIONS_H
