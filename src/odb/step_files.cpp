@@ -1,0 +1,82 @@
+// The three files that open every step directory: the profile (the board
+// outline), the step attribute list and the step header.
+#include "odb/odb_writers.h"
+#include "server/host_services.h"
+
+namespace kelpie {
+
+bool WriteProfile(const std::string& stepDirectory, Step* step) {
+  // The stored outline repeats its first point, so two host points pass.
+  if (step->profile.points.Count() < 3) {
+    SendError("Outline not defined for step " + step->name);
+    return true;
+  }
+  cFileWriter writer(stepDirectory, "profile", true);
+  FeatureContext noLayer;
+  int counter = 0;
+  WriteContourFeature(noLayer, writer, &step->profile, true, &counter, 0, 0, 0);
+  writer.Close();
+  return false;
+}
+
+bool WriteStepAttrList(const std::string& stepDirectory) {
+  static const char* const kLines[] = {".out_drill_full = no",
+                                       ".out_drill_optional = no",
+                                       ".out_rout_optional = no",
+                                       ".array_with_rotation = no",
+                                       ".comment = ",
+                                       ".out_name = ",
+                                       ".assembly_proc_top = ",
+                                       ".assembly_proc_bottom = ",
+                                       ".all_eda_layers = ",
+                                       ".fab_drc = ",
+                                       ".hdi_drc = ",
+                                       ".merge_processes = ",
+                                       ".neutralization_info = ",
+                                       ".design_center = ",
+                                       ".neutralization_ss_layers = ",
+                                       ".current_variant = ",
+                                       ".fs_direction_top = left2right",
+                                       ".fs_direction_bottom = right2left",
+                                       ".smt_direction_top = left2right",
+                                       ".smt_direction_bottom = right2left",
+                                       ".axi_direction = left2right",
+                                       ".viacap_layer = none",
+                                       ".out_drill_order = 0",
+                                       ".out_rout_order = 0"};
+  cFileWriter writer(stepDirectory, "attrlist", false);
+  for (const char* line : kLines) writer.WriteLine(line);
+  writer.Close();
+  return false;
+}
+
+bool WriteStepHeader(const std::string& stepDirectory) {
+  // A single board: no step repetitions, datum and origin at 0, 0.
+  static const char* const kLines[] = {"X_DATUM=0",
+                                       "Y_DATUM=0",
+                                       "X_ORIGIN=0",
+                                       "Y_ORIGIN=0",
+                                       "TOP_ACTIVE=0",
+                                       "BOTTOM_ACTIVE=0",
+                                       "RIGHT_ACTIVE=0",
+                                       "LEFT_ACTIVE=0",
+                                       "ONLINE_DRC_NAME=",
+                                       "ONLINE_DRC_MODE=DISABLED",
+                                       "ONLINE_DRC_STAT=RED",
+                                       "ONLINE_DRC_TIME=0",
+                                       "ONLINE_DRC_BEEP_VOL=2",
+                                       "ONLINE_DRC_BEEP_TONE=500",
+                                       "ONLINE_NET_MODE=DISABLED",
+                                       "ONLINE_NET_STAT=RED",
+                                       "ONLINE_NET_TIME=0",
+                                       "ONLINE_NET_BEEP_VOL=2",
+                                       "ONLINE_NET_BEEP_TONE=1000",
+                                       "AFFECTING_BOM=",
+                                       "AFFECTING_BOM_CHANGED=0"};
+  cFileWriter writer(stepDirectory, "stephdr", true);
+  for (const char* line : kLines) writer.WriteLine(line);
+  writer.Close();
+  return false;
+}
+
+}  // namespace kelpie
