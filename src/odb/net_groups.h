@@ -6,6 +6,7 @@
 #ifndef KELPIE_ODB_NET_GROUPS_H
 #define KELPIE_ODB_NET_GROUPS_H
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -28,6 +29,7 @@ inline int StepNetNumber(const Step& step, const Net* net) {
 template <typename T>
 class Groups {
  public:
+  void Reserve(size_t items) { entries_.reserve(items); }
   void Add(int group, const T& item) { entries_.push_back({group, item}); }
 
   // A stable counting sort: linear in items plus groups.
@@ -58,6 +60,55 @@ class Groups {
   std::vector<Entry> entries_;
   std::vector<size_t> starts_;
   std::vector<T> items_;
+};
+
+// Numbers of records looked up by address: an open-addressing table sized
+// once for `count` keys. Building an index looks up one record per feature,
+// and a node-based map would spend that time chasing pointers.
+class AddressIndex {
+ public:
+  explicit AddressIndex(size_t count) {
+    size_t capacity = 16;
+    while (capacity < 2 * count) capacity *= 2;
+    slots_.assign(capacity, Slot{nullptr, -1});
+    mask_ = capacity - 1;
+  }
+
+  // At most `count` distinct keys; a key given twice keeps its last number.
+  void Insert(const void* key, int number) {
+    for (size_t i = Start(key);; i = (i + 1) & mask_) {
+      if (slots_[i].key == nullptr || slots_[i].key == key) {
+        slots_[i] = Slot{key, number};
+        return;
+      }
+    }
+  }
+
+  // The key's number, or -1.
+  int Find(const void* key) const {
+    if (key == nullptr) return -1;
+    for (size_t i = Start(key);; i = (i + 1) & mask_) {
+      if (slots_[i].key == key) return slots_[i].number;
+      if (slots_[i].key == nullptr) return -1;
+    }
+  }
+
+ private:
+  struct Slot {
+    const void* key;
+    int number;
+  };
+
+  size_t Start(const void* key) const {
+    std::uint64_t bits = reinterpret_cast<std::uintptr_t>(key);
+    bits ^= bits >> 33;
+    bits *= 0xff51afd7ed558ccdULL;
+    bits ^= bits >> 33;
+    return static_cast<size_t>(bits) & mask_;
+  }
+
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
 };
 
 }  // namespace kelpie
