@@ -222,9 +222,10 @@ int Run(int argc, char** argv) {
   Describe describe;
   if (options.generate > 0) {
 #ifdef KELPIE_HAVE_GENERATOR
-    const long components = options.generate;
-    describe = [components](IKELPIE& server, std::string& failure) {
-      return DescribeGeneratedBoard(server, components, failure);
+    const int components = static_cast<int>(options.generate);
+    describe = [components](IKELPIE& server, std::string&) {
+      GenerateBoard(&server, components);
+      return true;
     };
 #else
     console.HostError("--generate is not available in this build");

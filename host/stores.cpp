@@ -156,7 +156,11 @@ ArchiveStore::~ArchiveStore() {
 
 bool ArchiveStore::ArchiveFailed(const std::string& what) {
   const char* reason = archive_ != nullptr ? archive_error_string(archive_) : nullptr;
-  Report(what + ": " + (reason != nullptr ? reason : "archive error"));
+  const int error = archive_ != nullptr ? archive_errno(archive_) : 0;
+  std::string text = what + ": " + (reason != nullptr ? reason : "archive error");
+  if (error > 0 && (reason == nullptr || std::strstr(reason, std::strerror(error)) == nullptr))
+    text += std::string(" (") + std::strerror(error) + ")";
+  Report(text);
   if (archive_ != nullptr) archive_write_free(archive_);
   archive_ = nullptr;  // nothing more goes into a broken archive
   return false;
@@ -196,7 +200,9 @@ FileHandle ArchiveStore::Open(const char* path) {
     Report("refusing the file \"" + std::string(path != nullptr ? path : "") + "\": " + reason);
     return 0;
   }
-  if (archive_ == nullptr) return 0;
+  // After a failure the archive takes nothing more, but the files are still
+  // accepted (and dropped): the export has failed already, and refusing
+  // them would only add an error per file.
   AddDirectories(relative, false);
   files_.push_back(OpenFile{true, relative, {}});
   return static_cast<FileHandle>(files_.size());

@@ -80,6 +80,7 @@ class DirectoryStore final : public FileStore, public StoreErrors {
 // An ODB++ job packed into one .tgz or .zip file. Each file is kept in
 // memory while the plug-in writes it (it may hold two open at once) and goes
 // into the archive when the plug-in closes it; nothing else touches the disk.
+// The first failure is reported; the archive is then abandoned.
 class ArchiveStore final : public FileStore, public StoreErrors {
  public:
   enum Format { kTgz, kZip };
