@@ -66,13 +66,17 @@ enum LayerType : int {
 enum LayerPolarity : int { kPolarityNotSet = 0, kPolarityPositive = 1, kPolarityNegative = 2 };
 enum LayerContext : int { kContextNotSet = 0, kContextBoard = 1, kContextMisc = 2 };
 
-// Where the library's messages go. The library passes either a format with
-// exactly one "%s" argument ("Job name: %s", name) or a complete text as the
-// format followed by a single 0 ("Adding layer: " + name, 0). Complete texts
-// carry host-given names that may contain '%': a sink must show a text that
-// comes with the trailing 0 verbatim and never hand it to printf as a format.
-// Error and Warning always receive a complete text and 0. The text is only
-// valid during the call.
+// Where the library's messages go. Info receives one of two forms:
+//  - a format with exactly one "%s" and the text for it. Only four formats
+//    are ever used: "Job name: %s", "Customer name: %s", "Comment: %s" and
+//    "Board thickness: %s";
+//  - any other text is complete and comes with a single int 0 behind it
+//    ("Adding layer: " + name, 0).
+// Complete texts carry host-given names that may contain '%' ("Adding layer:
+// 50%s"): a sink must show them verbatim and never hand them to printf as a
+// format. Compare the format with the four texts above to tell the forms
+// apart; looking for '%' in it is not enough. Error and Warning always
+// receive a complete text and 0. The text is only valid during the call.
 class MessageSink {
  public:
   virtual void Info(const char* format, ...) = 0;           // slot 0

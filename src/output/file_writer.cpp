@@ -16,13 +16,28 @@ bool WriteHeaderLineSwitch() {
   return currentServer != nullptr && currentServer->writeHeaderLine;
 }
 
+// A job started without a store writes nowhere: every open fails (and is
+// reported), everything else is ignored, and nothing dereferences null.
+class NoStore final : public FileStore {
+ public:
+  bool MakeDirectory(const char*) override { return false; }
+  FileHandle Open(const char*) override { return 0; }
+  bool Write(FileHandle, const char*) override { return false; }
+  bool Close(FileHandle) override { return false; }
+};
+
+FileStore& Store() {
+  static NoStore noStore;
+  return fileStore != nullptr ? *fileStore : noStore;
+}
+
 // Thrown by a store's Write while a summary is written; tells that case
 // apart from any other failure of the summary.
 struct StoreWriteFailed {};
 
 void StoreWrite(FileHandle handle, const std::string& text) {
   try {
-    fileStore->Write(handle, text.c_str());
+    Store().Write(handle, text.c_str());
   } catch (...) {
     throw StoreWriteFailed{};
   }
@@ -60,12 +75,12 @@ cFileWriter::cFileWriter(const std::string& directoryIn, const std::string& file
     fileName = fileNameIn;
     writeSummary = writeSummaryIn;
     if (!directory.empty()) {
-      fileStore->MakeDirectory(directory.c_str());
+      Store().MakeDirectory(directory.c_str());
       path = directory + "\\" + fileName;
     } else {
       path = fileName;
     }
-    handle = fileStore->Open(path.c_str());
+    handle = Store().Open(path.c_str());
     if (handle == 0) {
       SendError("Could not open output file: " + path);
       closed = true;
@@ -83,14 +98,14 @@ cFileWriter::~cFileWriter() {
   if (closed) return;
   try {
     SendError("File was not closed: " + path);
-    fileStore->Close(handle);
+    Store().Close(handle);
   } catch (...) {
     // A destructor must not let the host's exception out.
   }
 }
 
 bool cFileWriter::Close() {
-  fileStore->Close(handle);
+  Store().Close(handle);
   SendInfo("Write " + path + " complete");
   if (writeSummary) WriteSummary();
   closed = true;
@@ -100,12 +115,12 @@ bool cFileWriter::Close() {
 void cFileWriter::Emit(std::string& line) {
   if (UseCrLf()) line += '\r';
   line += '\n';
-  fileStore->Write(handle, line.c_str());
-  std::int32_t sum = 0;
-  for (const char c : line) sum += static_cast<signed char>(c);
-  // Wrapping 32-bit arithmetic, done unsigned so that overflow is defined.
-  checksum = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum) +
-                                       static_cast<std::uint32_t>(sum));
+  Store().Write(handle, line.c_str());
+  // Wrapping 32-bit arithmetic, done unsigned so that overflow is defined
+  // even for a line of many megabytes.
+  std::uint32_t sum = 0;
+  for (const char c : line) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
+  checksum = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum) + sum);
   byteCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(byteCount) +
                                         static_cast<std::uint32_t>(line.size()));
 }
@@ -206,7 +221,10 @@ bool cFileWriter::WriteCircleRecord(double radius, double xc, double yc) {
 bool cFileWriter::WriteSummary() {
   const std::string summaryPath = directory + "\\." + fileName + ".sum";
   try {
-    handle = fileStore->Open(summaryPath.c_str());
+    // The output file's handle is spent: should Open throw, the close
+    // below must not reach that file a second time.
+    handle = 0;
+    handle = Store().Open(summaryPath.c_str());
     try {
       const std::string dateText = DateText();
       const std::string timeText = TimeText();
@@ -224,14 +242,14 @@ bool cFileWriter::WriteSummary() {
       StoreWrite(handle, "USER\n");
     } catch (const StoreWriteFailed&) {
       SendError("File write error");
-      fileStore->Close(handle);
+      Store().Close(handle);
       return true;
     }
-    fileStore->Close(handle);
+    Store().Close(handle);
     return false;
   } catch (...) {
     try {
-      fileStore->Close(handle);
+      Store().Close(handle);
     } catch (...) {
     }
     SendError("Error writing sum file: " + summaryPath);

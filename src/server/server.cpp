@@ -68,7 +68,11 @@ void KELPIE::RebuildStepNameIndex() {
 
 bool KELPIE::NoCurrentStep() {
   if (currentStep != nullptr) return false;
-  SendError("No current step");
+  try {
+    SendError("No current step");
+  } catch (...) {
+    // Nothing of the host's sink may unwind back through the table.
+  }
   return true;
 }
 
@@ -374,7 +378,10 @@ bool KELPIE::WriteIDF(FileStore* store) {
 
 const char* KELPIE::GetOdbJobName() {
   try {
-    odbJobName_ = LegalOdbName(jobName);
+    // Copy into the existing buffer: a move assignment would adopt the
+    // temporary's storage and hand out a new address on every call.
+    const std::string legal = LegalOdbName(jobName);
+    odbJobName_.assign(legal);
   } catch (...) {
     odbJobName_.clear();
   }
