@@ -50,7 +50,7 @@ TEST(IdfJob, FiltersNamesAndKeepsThemAndTheirIndexes) {
   f.server->GetJobName(name);
   EXPECT_STREQ(name, "MainBoardrev.B");
   EXPECT_EQ(copper->name, "TopCopper");
-  EXPECT_EQ(board.step->name, "pcb");
+  EXPECT_EQ(board.step->name, "mainpcb");
   // References are not filtered; package names are.
   const std::vector<std::string> placement =
       Section(CrLfLines(f.store, "MainBoardrev.B.emn"), ".PLACEMENT", ".END_PLACEMENT");
@@ -65,21 +65,12 @@ TEST(IdfJob, FiltersNamesAndKeepsThemAndTheirIndexes) {
             nullptr);
   EXPECT_NE(f.server->AddLayer("Top Copper", 11, kLayerSignal, kPolarityPositive, kContextBoard),
             nullptr);
-  EXPECT_EQ(f.sink.Errors(), (std::vector<std::string>{"Package type SO8wide already defined.",
-                                                       "Layer TopCopper already defined."}));
-}
-
-TEST(IdfJob, StepNamesAreFilteredAndIndexed) {
-  ServerFixture f;
-  f.server->SetJobName("J");
   const double xs[] = {0, 1, 1};
-  const double ys[] = {0, 0, 1};
-  Step* step = f.server->AddStep("Panel #1", xs, ys, 3);
-  f.server->WriteIDF(&f.store);
-  EXPECT_EQ(step->name, "Panel1");
-  f.sink.Clear();
-  EXPECT_EQ(f.server->AddStep("Panel1", xs, ys, 3), nullptr);
-  EXPECT_EQ(f.sink.Errors(), std::vector<std::string>{"Step Panel1 already defined."});
+  EXPECT_EQ(f.server->AddStep("mainpcb", xs, xs, 3), nullptr);
+  EXPECT_EQ(f.sink.Errors(),
+            (std::vector<std::string>{"Package type SO8wide already defined.",
+                                      "Layer TopCopper already defined.",
+                                      "Step mainpcb already defined."}));
 }
 
 TEST(IdfJob, EmptyJobNameWritesNothing) {

@@ -24,7 +24,7 @@ struct ExampleBoard {
   PinType* viaType = nullptr;
 };
 
-// Job BRD, 0.0625 inch thick, one step "pcb" with the 10 x 5 inch rectangle
+// Job BRD, 0.0625 inch thick, one step "main pcb" with the 10 x 5 inch rectangle
 // given counter-clockwise, component layers on both sides, a drill layer
 // with a plated 0.03 inch via at (1, 1), and R1 (package R0805, no part
 // name) at (2, 3), rotation 90, on top.
@@ -34,7 +34,7 @@ inline ExampleBoard BuildExampleBoard(IKELPIE* server, bool withComponent = true
   server->SetBoardThickness(0.0625);
   const double xs[] = {0, 10, 10, 0};
   const double ys[] = {0, 0, 5, 5};
-  board.step = server->AddStep("pcb", xs, ys, 4);
+  board.step = server->AddStep("main pcb", xs, ys, 4);
   board.top = server->AddLayer("top", 1, kLayerComponentTop, kPolarityPositive, kContextBoard);
   board.signal = server->AddLayer("copper", 2, kLayerSignal, kPolarityPositive, kContextBoard);
   board.bottom =

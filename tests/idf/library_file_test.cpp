@@ -39,59 +39,45 @@ TEST(IdfLibraryFile, WithoutComponentsHoldsOnlyTheHeader) {
   EXPECT_EQ(lines[2], ".END_HEADER");
 }
 
-TEST(IdfLibraryFile, WritesOneSectionPerComponentInComponentOrder) {
+// One section per component, in component order, whatever the package types:
+// a box-only package, host outlines in both directions and a reversed box.
+TEST(IdfLibraryFile, WritesOneCounterClockwiseSectionPerComponent) {
   ServerFixture f;
   ExampleBoard board = BuildExampleBoard(f.server);
-  PackageType* unused = f.server->AddPackageType("UNUSED", -1, 1, -1, 1);
+  f.server->AddPackageType("UNUSED", -1, 1, -1, 1);
   PackageType* sot23 = f.server->AddPackageType("SOT23", -0.06, 0.06, -0.05, 0.05);
-  // A host outline given clockwise with a height; the box is then ignored.
+  // Given clockwise, with a height; the box is then ignored.
   const double cwX[] = {-0.05, -0.05, 0.05, 0.05};
   const double cwY[] = {-0.03, 0.03, 0.03, -0.03};
   f.server->SetPackageOutline(sot23, cwX, cwY, 4, 0.04);
+  // Given counter-clockwise from a point on the positive x axis (Y prints -0).
+  PackageType* dpak = f.server->AddPackageType("DPAK", 0, 0, 0, 0);
+  const double ccwX[] = {0.1, 0.1, -0.1, -0.1};
+  const double ccwY[] = {0, 0.1, 0.1, -0.05};
+  f.server->SetPackageOutline(dpak, ccwX, ccwY, 4, 0.09);
+  // A box with xMin > xMax makes a clockwise rectangle.
+  PackageType* flipped = f.server->AddPackageType("FLIP", 0.04, -0.04, -0.025, 0.025);
   f.server->AddComponent(board.bottom, sot23, "Q1", "BC847", 5, 2, 0, 0);
   f.server->AddComponent(board.top, board.r0805, "R2", "", 3, 3, 0, 0);
-  ASSERT_NE(unused, nullptr);
+  f.server->AddComponent(board.top, dpak, "Q3", "", 1, 1, 0, 0);
+  f.server->AddComponent(board.top, flipped, "R9", "", 1, 1, 0, 0);
 
   ASSERT_TRUE(f.server->WriteIDF(&f.store));
   const std::vector<std::string> lines = CrLfLines(f.store, "BRD.emp");
   std::vector<std::string> expected = {".HEADER", lines.at(1), ".END_HEADER"};
-  expected.insert(expected.end(), kR0805Section.begin(), kR0805Section.end());
-  const std::vector<std::string> q1 = {
-      ".ELECTRICAL",        "\"BC847\" \"BC847\" MM 1.016", "0 -1.27 -0.762 0",
-      "0 1.27 -0.762 0",    "0 1.27 0.762 0",               "0 -1.27 0.762 0",
-      "0 -1.27 -0.762 0",   ".END_ELECTRICAL"};
-  expected.insert(expected.end(), q1.begin(), q1.end());
-  expected.insert(expected.end(), kR0805Section.begin(), kR0805Section.end());
+  const std::vector<std::vector<std::string>> sections = {
+      kR0805Section,
+      {".ELECTRICAL", "\"BC847\" \"BC847\" MM 1.016", "0 -1.27 -0.762 0", "0 1.27 -0.762 0",
+       "0 1.27 0.762 0", "0 -1.27 0.762 0", "0 -1.27 -0.762 0", ".END_ELECTRICAL"},
+      kR0805Section,
+      {".ELECTRICAL", "\"DPAK\" \"DPAK\" MM 2.286", "0 2.54 -0 0", "0 2.54 2.54 0",
+       "0 -2.54 2.54 0", "0 -2.54 -1.27 0", "0 2.54 -0 0", ".END_ELECTRICAL"},
+      {".ELECTRICAL", "\"FLIP\" \"FLIP\" MM 0", "0 1.016 -0.635 0", "0 1.016 0.635 0",
+       "0 -1.016 0.635 0", "0 -1.016 -0.635 0", "0 1.016 -0.635 0", ".END_ELECTRICAL"},
+  };
+  for (const auto& section : sections)
+    expected.insert(expected.end(), section.begin(), section.end());
   EXPECT_EQ(lines, expected);
-}
-
-TEST(IdfLibraryFile, HostOutlineGivenCounterClockwiseIsWrittenAsGiven) {
-  ServerFixture f;
-  ExampleBoard board = BuildExampleBoard(f.server, false);
-  PackageType* dpak = f.server->AddPackageType("DPAK", 0, 0, 0, 0);
-  // Starts off the origin, on the positive x axis: its Y shows the -0.
-  const double xs[] = {0.1, 0.1, -0.1, -0.1};
-  const double ys[] = {0, 0.1, 0.1, -0.05};
-  f.server->SetPackageOutline(dpak, xs, ys, 4, 0.09);
-  f.server->AddComponent(board.top, dpak, "Q3", "", 1, 1, 0, 0);
-
-  ASSERT_TRUE(f.server->WriteIDF(&f.store));
-  EXPECT_EQ(Section(CrLfLines(f.store, "BRD.emp"), ".ELECTRICAL", ".END_ELECTRICAL"),
-            (std::vector<std::string>{".ELECTRICAL", "\"DPAK\" \"DPAK\" MM 2.286", "0 2.54 -0 0",
-                                      "0 2.54 2.54 0", "0 -2.54 2.54 0", "0 -2.54 -1.27 0",
-                                      "0 2.54 -0 0", ".END_ELECTRICAL"}));
-}
-
-TEST(IdfLibraryFile, ReversedBoxStillComesOutCounterClockwise) {
-  ServerFixture f;
-  ExampleBoard board = BuildExampleBoard(f.server, false);
-  PackageType* flipped = f.server->AddPackageType("FLIP", 0.04, -0.04, -0.025, 0.025);
-  f.server->AddComponent(board.top, flipped, "R9", "", 1, 1, 0, 0);
-  ASSERT_TRUE(f.server->WriteIDF(&f.store));
-  EXPECT_EQ(Section(CrLfLines(f.store, "BRD.emp"), ".ELECTRICAL", ".END_ELECTRICAL"),
-            (std::vector<std::string>{".ELECTRICAL", "\"FLIP\" \"FLIP\" MM 0", "0 1.016 -0.635 0",
-                                      "0 1.016 0.635 0", "0 -1.016 0.635 0", "0 -1.016 -0.635 0",
-                                      "0 1.016 -0.635 0", ".END_ELECTRICAL"}));
 }
 
 TEST(IdfLibraryFile, BoxOutlinesStayInTheModelAfterTheJob) {
