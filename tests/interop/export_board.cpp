@@ -66,8 +66,8 @@ class DirectoryStore : public FileStore {
   std::string directory_;
 };
 
-// A two-pin part: pins with through holes on the drill layer when `drill`
-// is given, surface pads otherwise.
+// A row of `count` pins, `pitch` apart, each with a hole on the drill layer
+// when `drill` is given (surface pins get no drill pad).
 void AddPins(IKELPIE* server, Component* component, PinType* pinType, Layer* drill,
              PadShape* hole, double x, double y, double pitch, int count, Net* net) {
   for (int i = 0; i < count; ++i) {
@@ -145,8 +145,8 @@ bool ExportBoard(IKELPIE* server, DirectoryStore& store) {
       {bottom, r0805, "R3", "", 1.5, 0.5, 0, 1},
       {bottom, r0805, "R4", "RC0805-10k", 1.5, 2.5, 30, 2},
       {top, soic, "U1", "LM358", 1.2, 1.5, 90, 0},
-      {bottom, soic, "U2", "LM358", 1.2, 2.3, 45, 3},
-      {top, dip, "U3", "NE555P", 3.2, 0.9, 0, 0},
+      {bottom, soic, "U2", "", 1.2, 2.3, 45, 3},
+      {top, dip, "U3", "", 3.2, 0.9, 0, 0},
       {top, header, "J1", "PH-4", 0.3, 2.6, 270, 0},
   };
   std::map<std::string, Component*> components;
