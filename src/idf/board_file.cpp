@@ -7,8 +7,6 @@ namespace kelpie {
 
 namespace {
 
-constexpr double kMillimetres = 25.4;
-
 // The written rotation of a placed component: a mirrored part turns the
 // other way round.
 double PlacementRotation(const Component& component) {
@@ -64,7 +62,7 @@ bool WriteBoardOutline(cFileWriter& writer) {
     return true;
   }
   writer.WriteLine(".BOARD_OUTLINE UNOWNED");
-  writer.WriteLine(NumberToText(server.boardThickness * kMillimetres));
+  writer.WriteLine(NumberToText(server.boardThickness * kMillimetresPerInch));
   WriteIdfLoop(writer, step.profile.points);
   writer.WriteLine(".END_BOARD_OUTLINE");
   return false;
@@ -76,9 +74,9 @@ bool WriteDrilledHoles(cFileWriter& writer) {
     if (layer.type != kLayerDrill) continue;
     for (const PadFeature& pad : layer.pads) {
       const bool onComponent = pad.pin != nullptr && pad.pin->component != nullptr;
-      writer.BeginLine(NumberToText(pad.shape->width * kMillimetres));
-      writer.AddNumber(pad.x * kMillimetres);
-      writer.AddNumber(pad.y * kMillimetres);
+      writer.BeginLine(NumberToText(pad.shape->width * kMillimetresPerInch));
+      writer.AddNumber(pad.x * kMillimetresPerInch);
+      writer.AddNumber(pad.y * kMillimetresPerInch);
       writer.AddField(pad.shape->plated ? "PTH" : "NPTH");
       writer.AddField(onComponent ? pad.pin->component->reference : std::string("BOARD"));
       writer.AddField(HoleType(pad));
@@ -102,8 +100,8 @@ bool WritePlacement(cFileWriter& writer) {
         SendError("Component " + component.reference + " is not on a surface layer");
         return true;
       }
-      writer.BeginLine(NumberToText(component.x * kMillimetres));
-      writer.AddNumber(component.y * kMillimetres);
+      writer.BeginLine(NumberToText(component.x * kMillimetresPerInch));
+      writer.AddNumber(component.y * kMillimetresPerInch);
       writer.AddField("0.0");
       writer.AddNumber(PlacementRotation(component));
       writer.AddField(side);

@@ -37,8 +37,8 @@ void WriteIdfLoop(cFileWriter& writer, const PointList& points) {
     // positive x axis with a Y of -0; readers of our files have seen it so.
     RotatePoint(x, y, 0);
     writer.BeginLine("0");
-    writer.AddNumber(x * 25.4);
-    writer.AddNumber(y * 25.4);
+    writer.AddNumber(x * kMillimetresPerInch);
+    writer.AddNumber(y * kMillimetresPerInch);
     writer.EndLine("0");
   }
 }

@@ -10,6 +10,9 @@
 
 namespace kelpie {
 
+// IDF files are written in millimetres; the model holds inches.
+constexpr double kMillimetresPerInch = 25.4;
+
 // Board file (".emn"): header, board outline, drilled holes, placement.
 bool WriteBoardFile(const std::string& fileName);
 bool WriteBoardOutline(cFileWriter& writer);

@@ -28,7 +28,7 @@ bool WriteElectricalSections(cFileWriter& writer) {
       writer.BeginLine(Quoted(name));
       writer.AddField(Quoted(name));
       writer.AddField("MM");
-      writer.EndLine(NumberToText(component.packageType->height * 25.4));
+      writer.EndLine(NumberToText(component.packageType->height * kMillimetresPerInch));
       if (WritePackageOutline(writer, *component.packageType)) return true;
       writer.WriteLine(".END_ELECTRICAL");
     }
