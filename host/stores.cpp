@@ -161,7 +161,12 @@ bool ArchiveStore::ArchiveFailed(const std::string& what) {
   if (error > 0 && (reason == nullptr || std::strstr(reason, std::strerror(error)) == nullptr))
     text += std::string(" (") + std::strerror(error) + ")";
   Report(text);
-  if (archive_ != nullptr) archive_write_free(archive_);
+  if (archive_ != nullptr) {
+    // Closing first releases the buffers that libarchive's free skips on an
+    // archive in its failed state; its own errors no longer matter.
+    archive_write_close(archive_);
+    archive_write_free(archive_);
+  }
   archive_ = nullptr;  // nothing more goes into a broken archive
   return false;
 }
