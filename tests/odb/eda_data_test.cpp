@@ -356,5 +356,152 @@ TEST(EdaData, PackageRefusalsEndTheFile) {
   }
 }
 
+// ---- The EDA data within the whole job ----
+
+// The kinds of the feature records of a features file, by feature index:
+// 'P' pad, 'L' line, 'A' arc, 'S' surface.
+std::string FeatureKinds(const Lines& features) {
+  std::string kinds;
+  bool inSurface = false;
+  for (const std::string& line : features) {
+    if (inSurface) {
+      inSurface = line != "SE";
+      continue;
+    }
+    if (line == "S P 0") {
+      kinds += 'S';
+      inSurface = true;
+    } else if (line.size() > 1 && line[1] == ' ' && std::string("PLA").find(line[0]) != std::string::npos) {
+      kinds += line[0];
+    }
+  }
+  return kinds;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> fields;
+  for (std::string field; in >> field;) fields.push_back(field);
+  return fields;
+}
+
+TEST(EdaData, InTheJobEveryFeatureIdAndEveryToeprintPointsWhereItShould) {
+  ServerFixture f;
+  IKELPIE* s = f.server;
+  s->SetJobName("board");
+  s->SetBoardThickness(0.062);
+  Layer* ctop = s->AddLayer("ctop", 1, kLayerComponentTop, 1, 1);
+  Layer* top = s->AddLayer("top", 2, kLayerSignal, 1, 1);
+  Layer* inner = s->AddLayer("inner", 3, kLayerSignal, 1, 1);
+  Layer* bottom = s->AddLayer("bottom", 4, kLayerSignal, 1, 1);
+  Layer* cbot = s->AddLayer("cbot", 5, kLayerComponentBottom, 1, 1);
+  Layer* drill = s->AddDrillLayer("drill", 6, top, bottom);
+  const double xs[] = {0, 4, 4, 0};
+  const double ys[] = {0, 0, 3, 3};
+  s->AddStep("pcb", xs, ys, 4);
+  PadShape* pad = s->AddRoundPadShape("r40", 0.04, 1);
+  PadShape* hole = s->AddRoundPadShape("d12", 0.012, 1);
+  PinType* smd = s->AddPinType("smd");
+  s->AddPinTypePad(smd, pad, top);
+  s->AddPinTypePad(smd, pad, bottom);
+  PinType* via = s->AddPinType("via");
+  for (Layer* layer : {top, inner, bottom}) s->AddPinTypePad(via, pad, layer);
+  s->AddPinTypePad(via, hole, drill);
+  PackageType* chipTop = s->AddPackageType("chip_t", -0.05, 0.05, -0.02, 0.02);
+  PackageType* chipBottom = s->AddPackageType("chip_b", -0.05, 0.05, -0.02, 0.02);
+  for (PackageType* package : {chipTop, chipBottom}) {
+    s->AddPackagePin(package, smd, "1", -0.03, 0, 0, 1);
+    s->AddPackagePin(package, smd, "2", 0.03, 0, 0, 2);
+  }
+  Net* a = s->AddNet("a");
+  Net* b = s->AddNet("b");
+  Net* gnd = s->AddNet("gnd");
+  // A lone filled contour and a stroked one come first in the top features
+  // file and shift every index after them.
+  s->AddContour(top, xs, ys, 3, 0, 1);
+  s->AddContour(top, xs, ys, 4, 0.01, 0);
+  struct Placed {
+    Layer* layer;
+    PackageType* package;
+    double x;
+    Net* nets[2];
+  };
+  const Placed placed[] = {{ctop, chipTop, 1, {a, gnd}},
+                           {cbot, chipBottom, 2, {b, gnd}},
+                           {ctop, chipTop, 3, {a, nullptr}}};
+  int n = 0;
+  for (const Placed& p : placed) {
+    const std::string reference = "R" + std::to_string(++n);
+    Component* component = s->AddComponent(p.layer, p.package, reference.c_str(), "", p.x, 1, 0, 0);
+    for (int i = 0; i < 2; ++i) {
+      Pin* pin = s->AddComponentPin(component, smd, p.x - 0.03 + 0.06 * i, 1, 0, 0, 1, p.nets[i]);
+      s->AddPinPad(p.layer == ctop ? top : bottom, pad, pin);
+    }
+  }
+  Pin* v = s->AddPin(via, 2, 2, 0, 0, 3, b);
+  for (Layer* layer : {top, inner, bottom, drill}) s->AddPinPad(layer, layer == drill ? hole : pad, v);
+  s->AddLine(top, 1, 1, 2, 2, 0.01, a);
+  s->AddLine(inner, 2, 2, 2, 1, 0.01, b);
+  s->AddArc(inner, 2, 1, 2.1, 1.1, 2.1, 1, 1, 0.01, b);
+  s->AddLine(bottom, 2, 1, 2, 2, 0.01, b);
+  s->AddLine(top, 3, 1, 1, 1, 0.01, a);
+  s->AddSurfaceContour(s->AddSurface(inner, gnd), xs, ys, 4, 1);
+
+  ASSERT_TRUE(s->WriteODB(&f.store)) << ::testing::PrintToString(f.sink.Errors());
+  const std::string stepPath = "board\\steps\\pcb\\";
+  const std::vector<std::string> layerNames = {"comp_+_top", "top",       "inner",
+                                               "bottom",     "comp_+_bot", "drill"};
+  std::vector<std::string> kinds;
+  for (const std::string& name : layerNames)
+    kinds.push_back(FeatureKinds(f.store.Lines(stepPath + "layers\\" + name + "\\features")));
+
+  // Every feature id names a record of the kind its subnet needs; each
+  // net's subnets are kept in order for the toeprints below.
+  const Lines eda = f.store.Lines(stepPath + "eda\\data");
+  std::vector<std::vector<std::string>> subnets;  // by net number
+  char needed = 0;
+  int featureIds = 0;
+  for (const std::string& line : eda) {
+    const std::vector<std::string> fields = Fields(line);
+    if (fields.empty()) continue;
+    if (fields[0] == "NET") subnets.emplace_back();
+    if (fields[0] == "SNT") {
+      subnets.back().push_back(line);
+      needed = fields[1] == "TRC" ? 'L' : fields[1] == "PLN" ? 'S' : 'P';
+    }
+    if (fields[0] == "FID") {
+      const size_t layer = std::stoul(fields[2]);
+      const size_t index = std::stoul(fields[3]);
+      ASSERT_LT(layer, kinds.size()) << line;
+      ASSERT_LT(index, kinds[layer].size()) << line;
+      EXPECT_EQ(kinds[layer][index], needed) << line;
+      ++featureIds;
+    }
+  }
+  EXPECT_EQ(featureIds, 15);  // 3 traces, 7 component pads, 4 via pads, 1 plane
+  ASSERT_EQ(subnets.size(), 4u);  // a, b, gnd and the job's $NONE$
+
+  // Every toeprint names its net and the subnet that lists this very pin.
+  int toeprints = 0;
+  for (const auto& [file, side] : {std::pair<std::string, std::string>{"comp_+_top", "T"}, {"comp_+_bot", "B"}}) {
+    int componentOnLayer = -1;
+    for (const std::string& line : f.store.Lines(stepPath + "layers\\" + file + "\\components")) {
+      const std::vector<std::string> fields = Fields(line);
+      if (fields.empty()) continue;
+      if (fields[0] == "CMP") ++componentOnLayer;
+      if (fields[0] != "TOP") continue;
+      const size_t net = std::stoul(fields[6]);
+      const size_t subnet = std::stoul(fields[7]);
+      ASSERT_LT(net, subnets.size()) << line;
+      ASSERT_LT(subnet, subnets[net].size()) << line;
+      EXPECT_EQ(subnets[net][subnet],
+                "SNT TOP " + side + " " + std::to_string(componentOnLayer) + " " + fields[1])
+          << line;
+      ++toeprints;
+    }
+  }
+  EXPECT_EQ(toeprints, 6);
+}
+
 }  // namespace
 }  // namespace kelpie::test
