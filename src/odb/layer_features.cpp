@@ -288,23 +288,33 @@ bool WriteArcRecord(FeatureContext& context, cFileWriter& writer, ArcFeature* ar
   return writer.EndLine(arc->clockwise ? "Y" : "N");
 }
 
+// Symbol sizes are in thousandths of an inch.
 std::string PadTypeToName(const PadShape* shape) {
   const int kind = shape != nullptr ? shape->kind : 0;
+  std::string name;
   switch (kind) {
     case 1:
-      return "r" + NumberToText(shape->width * 1000);
+      return RoundSymbolName(shape->width);
     case 2:
     case 3:
-      return "rect" + NumberToText(shape->width * 1000) + "x" + NumberToText(shape->height * 1000);
+      name = "rect";
+      AppendNumberText(name, shape->width * 1000);
+      name += 'x';
+      AppendNumberText(name, shape->height * 1000);
+      return name;
     case 4:
       return shape->name;  // the symbol written under the job's symbols directory
     default:
       SendError("PadTypeToName: type not yet implemented");
-      return "";
+      return name;
   }
 }
 
-std::string RoundSymbolName(double width) { return "r" + NumberToText(width * 1000); }
+std::string RoundSymbolName(double width) {
+  std::string name = "r";
+  AppendNumberText(name, width * 1000);
+  return name;
+}
 
 std::vector<std::size_t> CountLayerLines(const LayerStack& stack) {
   std::vector<std::size_t> counts;
