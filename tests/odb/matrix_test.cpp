@@ -130,5 +130,20 @@ TEST(OdbMatrix, MatrixThatCannotBeOpenedStopsTheJob) {
   EXPECT_EQ(b.f.store.Lines("board\\matrix\\.matrix.sum")[0], "SIZE=0");
 }
 
+TEST(OdbMatrix, ExceptionInAStepRecordEndsTheMatrixAndTheJob) {
+  JobBoard b;
+  b.AddStack();
+  b.host->AddMatrixStep(b.AddStep("pcb"), 0, 0);
+  ThrowingStore store(kMatrix);  // throws at "STEP {", after the header line
+  b.f.sink.Clear();
+  EXPECT_FALSE(b.host->WriteODB(&store));
+  EXPECT_EQ(store.Lines(kMatrix), Lines{kHeaderLine});
+  EXPECT_EQ(store.opened.back(), "board\\matrix\\.matrix.sum");
+  EXPECT_EQ(store.Lines("board\\matrix\\.matrix.sum")[0],
+            "SIZE=" + std::to_string(std::string(kHeaderLine).size() + 1));
+  EXPECT_EQ(b.f.sink.Errors(),
+            (Lines{"Unexpected error in WriteMatrixEntry", "Write job 'board' failed"}));
+}
+
 }  // namespace
 }  // namespace kelpie::test

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "recording_host.h"
@@ -61,6 +63,27 @@ struct JobBoard {
   Layer* top = nullptr;
   Layer* bottom = nullptr;
   Layer* cbot = nullptr;
+};
+
+// A store that throws from the second Write to a given file, the first line
+// after its header line.
+class ThrowingStore : public RecordingStore {
+ public:
+  explicit ThrowingStore(std::string target) : target_(std::move(target)) {}
+  FileHandle Open(const char* path) override {
+    FileHandle handle = RecordingStore::Open(path);
+    if (target_ == path) armed_ = handle;
+    return handle;
+  }
+  bool Write(FileHandle handle, const char* text) override {
+    if (handle != 0 && handle == armed_ && ++writes_ == 2) throw std::runtime_error("disk full");
+    return RecordingStore::Write(handle, text);
+  }
+
+ private:
+  std::string target_;
+  FileHandle armed_ = -1;
+  int writes_ = 0;
 };
 
 // The summary path of directory\file: directory\.file.sum.

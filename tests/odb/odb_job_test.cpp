@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -288,27 +287,6 @@ TEST(OdbJob, DesignWithoutStepsWritesTheJobLevelFilesOnly) {
                                "board\\misc\\info", "board\\misc\\job_name",
                                "board\\misc\\last_read", "board\\misc\\last_save"}));
 }
-
-// A store that throws from the second Write to a given file, the first line
-// after its header line.
-class ThrowingStore : public RecordingStore {
- public:
-  explicit ThrowingStore(std::string target) : target_(std::move(target)) {}
-  FileHandle Open(const char* path) override {
-    FileHandle handle = RecordingStore::Open(path);
-    if (target_ == path) armed_ = handle;
-    return handle;
-  }
-  bool Write(FileHandle handle, const char* text) override {
-    if (handle != 0 && handle == armed_ && ++writes_ == 2) throw std::runtime_error("disk full");
-    return RecordingStore::Write(handle, text);
-  }
-
- private:
-  std::string target_;
-  FileHandle armed_ = -1;
-  int writes_ = 0;
-};
 
 TEST(OdbJob, AnExceptionFromTheStoreEndsTheJobWithItsMessages) {
   JobBoard b;
