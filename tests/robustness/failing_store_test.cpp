@@ -66,6 +66,14 @@ std::string JobName(Format format) {
   return format == Format::kIdf ? "DemoBoardrev.A" : "demoboardrev.a";
 }
 
+// Throwing from every Write of a large tree repeats the same case in the
+// middle of long files: take the first writes of every file, every write of
+// a summary and of the matrix, and every tenth write besides.
+bool WorthThrowing(const HostileStore& clean, int n) {
+  const auto& [path, before] = clean.writes.at(static_cast<std::size_t>(n) - 1);
+  return before < 3 || IsSummary(path) || EndsWith(path, "\\matrix") || n % 10 == 0;
+}
+
 class FailingStore : public ::testing::TestWithParam<Format> {};
 
 TEST_P(FailingStore, CleanRunOpensAndClosesEveryFileOnce) {
@@ -95,6 +103,7 @@ TEST_P(FailingStore, ThrowFromEachCallInTurn) {
       ASSERT_GT(total, 0);
     }
     for (int n = 1; n <= total; ++n) {
+      if (call == StoreCall::kWrite && !WorthThrowing(clean, n)) continue;
       SCOPED_TRACE(std::string(CallName(call)) + " #" + std::to_string(n));
       HostileStore store;
       store.throwOn = call;

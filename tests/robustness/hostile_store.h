@@ -37,6 +37,9 @@ class HostileStore : public RecordingStore {
   std::string thrownBefore;  // what the file held before that Write
 
   std::map<StoreCall, int> counts;
+  // For each Write, in order: its file and how many writes that file had
+  // before it.
+  std::vector<std::pair<std::string, int>> writes;
   // Calls with a handle that was never handed out or was already closed.
   std::vector<std::string> misuse;
 
@@ -61,6 +64,7 @@ class HostileStore : public RecordingStore {
       thrownBefore = files[PathOf(handle)];
     }
     Count(StoreCall::kWrite, PathOf(handle));
+    writes.emplace_back(PathOf(handle), writesPerFile_[handle]++);
     if (handle != 0 && !open_[handle]) misuse.push_back("write to a closed file " + PathOf(handle));
     return RecordingStore::Write(handle, text);
   }
@@ -94,6 +98,7 @@ class HostileStore : public RecordingStore {
 
   std::map<FileHandle, std::string> paths_;
   std::map<FileHandle, bool> open_;
+  std::map<FileHandle, int> writesPerFile_;
 };
 
 }  // namespace kelpie::test
