@@ -9,6 +9,9 @@
 #include "kelpie/kelpie.h"
 #include "program.h"
 #include "sample_boards.h"
+#ifdef KELPIE_HAVE_BOARD_GENERATOR
+#include "board_generator.h"
+#endif
 
 namespace kelpie::fuzz {
 namespace {
@@ -233,6 +236,11 @@ class Recorder final : public IKELPIE {
   HandleList steps_, layers_, shapes_, pinTypes_, packages_, nets_, components_, pins_, surfaces_;
 };
 
+#ifdef KELPIE_HAVE_BOARD_GENERATOR
+void GeneratedSmall(IKELPIE& server) { GenerateBoard(&server, 3, 7); }
+void GeneratedLarger(IKELPIE& server) { GenerateBoard(&server, 12, 1); }
+#endif
+
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
@@ -282,6 +290,10 @@ int main(int argc, char** argv) {
       {"demo-refuse-all", samples::BuildDemoBoard, 0, {0x01, 0x01}},
       {"two-steps", samples::BuildTwoStepBoard, 0x04, {0, 0}},
       {"non-finite", samples::BuildNonFiniteBoard, 0, {0, 0}},
+#ifdef KELPIE_HAVE_BOARD_GENERATOR
+      {"generated-3", GeneratedSmall, 0x05, {0, 0, 0, 0}},
+      {"generated-12", GeneratedLarger, 0, {0x06, 0}},
+#endif
   };
   for (const Seed& seed : seeds) {
     if (!WriteFile(dir + "/" + seed.name, Record(seed.build, seed.header, seed.plans))) {
