@@ -143,9 +143,15 @@ ArchiveStore::ArchiveStore(Format format, const std::string& path, std::string d
     Report("cannot create " + displayPath_ + ": out of memory");
     return;
   }
-  const bool configured = format == kTgz ? archive_write_add_filter_gzip(archive_) == ARCHIVE_OK &&
-                                               archive_write_set_format_pax_restricted(archive_) == ARCHIVE_OK
-                                         : archive_write_set_format_zip(archive_) == ARCHIVE_OK;
+  // The fastest deflate level: compression is most of an archive's cost, and
+  // ODB++ text packs well enough at level 1 (about a quarter larger than at
+  // the default level 6, in a third of the time).
+  const bool configured =
+      format == kTgz ? archive_write_add_filter_gzip(archive_) == ARCHIVE_OK &&
+                           archive_write_set_filter_option(archive_, "gzip", "compression-level", "1") == ARCHIVE_OK &&
+                           archive_write_set_format_pax_restricted(archive_) == ARCHIVE_OK
+                     : archive_write_set_format_zip(archive_) == ARCHIVE_OK &&
+                           archive_write_set_format_option(archive_, "zip", "compression-level", "1") == ARCHIVE_OK;
   if (!configured || archive_write_open_filename(archive_, path.c_str()) != ARCHIVE_OK)
     ArchiveFailed("cannot create " + displayPath_);
 }
