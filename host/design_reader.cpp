@@ -105,6 +105,7 @@ class Object {
     const Json* value = Find(key);
     return value != nullptr ? AsNumber(*value, PathOf(key)) * scale_ : fallback;
   }
+  // Angles are optional everywhere and default to 0.
   double Angle(const std::string& key) {
     const Json* value = Find(key);
     return value != nullptr ? AsNumber(*value, PathOf(key)) : 0.0;
@@ -261,13 +262,14 @@ class Reader {
 
   void Read(const Json& root) {
     if (!root.is_object()) Fail("$", "expected an object, found " + TypeName(root));
-    {
-      Object top(root, "$", 1.0);
-      const std::string units = top.Text("units", "inch");
-      if (units == "mm") {
+    // The units come first: every length below is scaled on reading.
+    const auto units = root.find("units");
+    if (units != root.end()) {
+      const std::string name = Object::AsText(*units, "$.units");
+      if (name == "mm") {
         scale_ = 1.0 / 25.4;
-      } else if (units != "inch") {
-        Fail("$.units", "unknown units " + Quote(units) + " (expected \"inch\" or \"mm\")");
+      } else if (name != "inch") {
+        Fail("$.units", "unknown units " + Quote(name) + " (expected \"inch\" or \"mm\")");
       }
     }
     Object top(root, "$", scale_);
@@ -606,7 +608,7 @@ class PathTracker : public nlohmann::json_sax<Json> {
     for (const Level& level : levels_) {
       if (level.isArray) {
         if (level.index >= 0) path += "[" + std::to_string(level.index) + "]";
-      } else if (!level.key.empty() || level.hasKey) {
+      } else if (level.hasKey) {
         path += "." + level.key;
       }
     }
@@ -630,15 +632,11 @@ class PathTracker : public nlohmann::json_sax<Json> {
   }
   bool key(string_t& key) override {
     Level& level = levels_.back();
-    if (!level.keys.insert(key).second) {
-      level.key = key;
-      level.hasKey = true;
-      error = "the field " + Quote(key) + " is given twice";
-      return false;
-    }
     level.key = key;
     level.hasKey = true;
-    return true;
+    if (level.keys.insert(key).second) return true;
+    error = "the field " + Quote(key) + " is given twice";
+    return false;  // stops the parse
   }
   bool end_object() override {
     levels_.pop_back();
