@@ -261,7 +261,7 @@ TEST(Layers, AutomaticRowsAndDrillLayers) {
   EXPECT_EQ(s->AddLayer("a", 0, kLayerSignal, kPolarityPositive, kContextBoard), nullptr);
   Layer* fixed = s->AddLayer("fixed", 9, kLayerSignal, kPolarityPositive, kContextBoard);
   f.sink.Clear();
-  Layer* drill = s->AddDrillLayer("drill", 0, a, b);
+  Layer* drill = s->AddDrillLayer("dr%sill", 0, a, b);
   ASSERT_NE(drill, nullptr);
   EXPECT_EQ(a->row, 1);
   EXPECT_EQ(b->row, 2);
@@ -276,7 +276,8 @@ TEST(Layers, AutomaticRowsAndDrillLayers) {
   EXPECT_EQ(drill->drillStart, a);
   EXPECT_EQ(drill->drillEnd, b);
   EXPECT_EQ(a->drillStart, nullptr);
-  EXPECT_EQ(f.sink.Infos(), std::vector<std::string>{"Adding layer: drill"});
+  // A complete text, shown verbatim although the name holds "%s".
+  EXPECT_EQ(f.sink.Infos(), std::vector<std::string>{"Adding layer: dr%sill"});
 
   s->AddStep("panel", kSquareX, kSquareY, 4);
   EXPECT_EQ(s->AddLayer("c", 0, kLayerSignal, kPolarityPositive, kContextBoard)->row, 1);

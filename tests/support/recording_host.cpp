@@ -8,13 +8,15 @@ namespace kelpie::test {
 void RecordingSink::Info(const char* format, ...) {
   // The library passes either ("...%s", text) or (complete text, 0); a
   // complete text is kept verbatim.
+  // Only the four property formats carry a text argument; anything else is
+  // complete, even when a host-given name in it holds "%s".
   va_list args;
   va_start(args, format);
   std::string text = format;
-  const size_t at = text.find("%s");
-  if (at != std::string::npos && text.find('%') == at) {
+  if (text == "Job name: %s" || text == "Customer name: %s" || text == "Comment: %s" ||
+      text == "Board thickness: %s") {
     const char* argument = va_arg(args, const char*);
-    text.replace(at, 2, argument != nullptr ? argument : "");
+    text.replace(text.size() - 2, 2, argument != nullptr ? argument : "");
   }
   va_end(args);
   messages.push_back({Message::kInfo, text});
