@@ -82,20 +82,35 @@ void ReportWritten(const Context& context, const std::vector<std::string>& outpu
   context.console.Note("Wrote " + Join(outputs) + figures);
 }
 
-// Moves the staged outputs into place; false when one of them cannot move.
-bool Publish(const Context& context, Staging& staging, const std::vector<std::pair<std::string, std::string>>& moves,
-             std::vector<std::string>& written) {
+// Ends an export: keeps it only when the plug-in reported success and no
+// store saw an error, then moves each staged output into place.
+bool Conclude(const Context& context, Staging& staging, const char* label, bool written, bool storesFailed,
+              const std::vector<std::pair<std::string, std::string>>& moves) {
+  context.console.EndExport();
+  if (!written || storesFailed) {
+    context.console.HostError(std::string("the ") + label + " export failed; nothing was written");
+    return false;
+  }
   bool published = true;
+  std::vector<std::string> outputs;
   for (const auto& [staged, name] : moves) {
     std::string error;
     if (staging.Publish(staged, name, error)) {
-      written.push_back(context.outputDirectory + "/" + name);
+      outputs.push_back(context.outputDirectory + "/" + name);
     } else {
       context.console.HostError(error);
       published = false;
     }
   }
+  if (!outputs.empty()) ReportWritten(context, outputs);
   return published;
+}
+
+// The entries of the staged directory store, each to go to the same name.
+std::vector<std::pair<std::string, std::string>> TreeMoves(const Staging& staging) {
+  std::vector<std::pair<std::string, std::string>> moves;
+  for (const std::string& name : staging.Entries("tree")) moves.emplace_back("tree/" + name, name);
+  return moves;
 }
 
 bool ExportIdf(const Context& context) {
@@ -116,17 +131,8 @@ bool ExportIdf(const Context& context) {
   DirectoryStore files(staging->path() + "/tree", context.outputDirectory, context.console);
   TeeStore store({&files}, context.console);
   const bool written = scope.server->WriteIDF(&store);
-  context.console.EndExport();
-  if (!written || files.failed()) {
-    context.console.HostError("the IDF export failed; nothing was written");
-    return false;
-  }
-  std::vector<std::pair<std::string, std::string>> moves;
-  for (const std::string& name : staging->Entries("tree")) moves.emplace_back("tree/" + name, name);
-  std::vector<std::string> outputs;
-  const bool published = Publish(context, *staging, moves, outputs);
-  if (!outputs.empty()) ReportWritten(context, outputs);
-  return published;
+  const bool stored = files.Finish();
+  return Conclude(context, *staging, "IDF", written, !stored, TreeMoves(*staging));
 }
 
 bool ExportOdb(const Context& context, const Options& options) {
@@ -151,41 +157,28 @@ bool ExportOdb(const Context& context, const Options& options) {
   std::vector<std::unique_ptr<ArchiveStore>> archives;
   std::vector<std::string> archiveNames;
   std::vector<FileStore*> stores;
-  std::vector<const StoreErrors*> errors;
   if (options.odb) {
     std::filesystem::create_directory(staging->path() + "/tree");
     directory = std::make_unique<DirectoryStore>(staging->path() + "/tree", context.outputDirectory, context.console);
     stores.push_back(directory.get());
-    errors.push_back(directory.get());
   }
   auto addArchive = [&](ArchiveStore::Format format, const std::string& name) {
     archives.push_back(std::make_unique<ArchiveStore>(format, staging->path() + "/" + name,
                                                       context.outputDirectory + "/" + name, context.console));
     archiveNames.push_back(name);
     stores.push_back(archives.back().get());
-    errors.push_back(archives.back().get());
   };
   if (options.tgz) addArchive(ArchiveStore::kTgz, job + ".tgz");
   if (options.zip) addArchive(ArchiveStore::kZip, job + ".zip");
 
   TeeStore store(stores, context.console);
   const bool written = scope.server->WriteODB(&store);
-  for (auto& archive : archives) archive->Finish();
-  context.console.EndExport();
-  bool storesFailed = false;
-  for (const StoreErrors* storeErrors : errors) storesFailed = storesFailed || storeErrors->failed();
-  if (!written || storesFailed) {
-    context.console.HostError("the ODB++ export failed; nothing was written");
-    return false;
-  }
+  bool storesFailed = directory && !directory->Finish();
+  for (auto& archive : archives) storesFailed = !archive->Finish() || storesFailed;
   std::vector<std::pair<std::string, std::string>> moves;
-  if (directory)
-    for (const std::string& name : staging->Entries("tree")) moves.emplace_back("tree/" + name, name);
+  if (directory) moves = TreeMoves(*staging);
   for (const std::string& name : archiveNames) moves.emplace_back(name, name);
-  std::vector<std::string> outputs;
-  const bool published = Publish(context, *staging, moves, outputs);
-  if (!outputs.empty()) ReportWritten(context, outputs);
-  return published;
+  return Conclude(context, *staging, "ODB++", written, storesFailed, moves);
 }
 
 bool LoadPlugin(const Options& options, Plugin& plugin, Console& console) {

@@ -134,6 +134,16 @@ bool DirectoryStore::Close(FileHandle handle) {
   return closed && !file->failed;
 }
 
+bool DirectoryStore::Finish() {
+  for (OpenFile& file : files_) {
+    if (file.stream == nullptr) continue;
+    std::fclose(file.stream);
+    file.stream = nullptr;
+    Report("the plug-in did not close " + file.shownPath);
+  }
+  return !failed();
+}
+
 // --- ArchiveStore -----------------------------------------------------------
 
 ArchiveStore::ArchiveStore(Format format, const std::string& path, std::string displayPath, Console& console)

@@ -62,6 +62,10 @@ class DirectoryStore final : public FileStore, public StoreErrors {
   bool Write(FileHandle handle, const char* text) override;
   bool Close(FileHandle handle) override;
 
+  // Closes what the plug-in left open, as an error; false when the store
+  // saw any error.
+  bool Finish();
+
  private:
   struct OpenFile {
     std::FILE* stream = nullptr;

@@ -81,6 +81,22 @@ TEST(HostStores, DirectoryStoreWritesFilesAndRefusesEscapes) {
   EXPECT_TRUE(captured.Err().starts_with("kelpie-export: error: refusing the file \"..\\escape\": "));
 }
 
+TEST(HostStores, FileLeftOpenByThePlugInIsAnError) {
+  ScratchDirectory scratch;
+  CapturedConsole captured;
+  DirectoryStore store(scratch.path(), "out", captured.console);
+  const FileHandle handle = store.Open("job\\data");
+  store.Write(handle, "kept");
+  EXPECT_FALSE(store.Finish());
+  EXPECT_EQ(ReadFile(scratch / "job/data"), "kept");
+  EXPECT_EQ(captured.Err(), "kelpie-export: error: the plug-in did not close out/job/data\n");
+
+  ArchiveStore archive(ArchiveStore::kTgz, scratch / "job.tgz", "out/job.tgz", captured.console);
+  archive.Open("job\\data");
+  EXPECT_FALSE(archive.Finish());
+  EXPECT_TRUE(captured.Err().ends_with("kelpie-export: error: the plug-in did not close job/data\n"));
+}
+
 TEST(HostStores, DirectoryStoreReportsAFullDisk) {
   ScratchDirectory scratch;
   CapturedConsole captured;
