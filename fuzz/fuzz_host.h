@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -94,6 +95,7 @@ class FuzzStore : public FileStore {
     if (handle == 0) return true;
     Check(handle, "Write");
     bytes += std::char_traits<char>::length(text);
+    if (capture != nullptr) (*capture)[paths_[static_cast<std::size_t>(handle) - 1]] += text;
     return true;
   }
 
@@ -116,6 +118,8 @@ class FuzzStore : public FileStore {
 
   bool threw = false;
   std::size_t bytes = 0;
+  // When set, the text of every file goes here by path.
+  std::map<std::string, std::string>* capture = nullptr;
 
  private:
   enum State : std::uint8_t { kOpen, kClosed };

@@ -8,6 +8,7 @@
 // refused createkelpieserver hands back the live server.
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,7 @@ class Runner {
       Export(odbFirst, finalPlans[2 * round]);
       Export(!odbFirst, finalPlans[2 * round + 1]);
     }
+    IdfTwice();
     deletekelpieserver(server_);
   }
 
@@ -83,6 +85,37 @@ class Runner {
                !EndsWith(sink_.lastText, "export is not available in this build")) {
       Violation("export returned false but its last message is", sink_.lastText);
     }
+  }
+
+  // An IDF export leaves the model so that the next one writes the same
+  // files again: only the date stamps in the headers may differ.
+  void IdfTwice() {
+    using Files = std::map<std::string, std::string>;
+    Files first, second;
+    store_.capture = &first;
+    Export(false, StorePlan{});
+    const bool firstWritten = sink_.lastKind == FuzzSink::kInfo;
+    store_.capture = &second;
+    Export(false, StorePlan{});
+    store_.capture = nullptr;
+    if (firstWritten != (sink_.lastKind == FuzzSink::kInfo))
+      Violation("a second IDF export ended differently from the first");
+    if (first.size() != second.size()) Violation("a second IDF export wrote other files");
+    for (auto& [path, text] : first) {
+      auto other = second.find(path);
+      if (other == second.end()) Violation("a second IDF export did not write", path);
+      if (WithoutDateStamp(text) != WithoutDateStamp(other->second))
+        Violation("a second IDF export wrote other text in", path);
+    }
+  }
+
+  // The second line of an IDF file carries the clock.
+  static std::string WithoutDateStamp(const std::string& text) {
+    const std::size_t first = text.find('\n');
+    if (first == std::string::npos) return text;
+    const std::size_t second = text.find('\n', first + 1);
+    if (second == std::string::npos) return text.substr(0, first);
+    return text.substr(0, first) + text.substr(second);
   }
 
   void Execute() {
