@@ -66,6 +66,7 @@ class Runner {
       Export(!odbFirst, finalPlans[2 * round + 1]);
     }
     IdfTwice();
+    if ((header & 0x40) != 0) OdbTwice();
     deletekelpieserver(server_);
   }
 
@@ -107,6 +108,47 @@ class Runner {
       if (WithoutDateStamp(text) != WithoutDateStamp(other->second))
         Violation("a second IDF export wrote other text in", path);
     }
+  }
+
+  // Once an ODB++ export has run to its end (so that the layer stack is
+  // resolved and pin types are classified), the next two write the same
+  // tree but for the one more "$NONE$" net without pins that each appends.
+  void OdbTwice() {
+    using Files = std::map<std::string, std::string>;
+    Files settle, first, second;
+    store_.capture = &settle;
+    Export(true, StorePlan{});
+    store_.capture = &first;
+    Export(true, StorePlan{});
+    const bool firstWritten = sink_.lastKind == FuzzSink::kInfo;
+    store_.capture = &second;
+    Export(true, StorePlan{});
+    store_.capture = nullptr;
+    if (firstWritten != (sink_.lastKind == FuzzSink::kInfo))
+      Violation("a later ODB++ export ended differently from the one before");
+    if (first.size() != second.size()) Violation("a later ODB++ export wrote other files");
+    for (auto& [path, text] : first) {
+      auto other = second.find(path);
+      if (other == second.end()) Violation("a later ODB++ export did not write", path);
+      if (path.find("\\.") != std::string::npos) continue;  // summaries carry the clock
+      const bool listsNets = EndsWith(path, "\\eda\\data") || EndsWith(path, "\\netlist");
+      if (listsNets ? WithoutNoneNets(text) != WithoutNoneNets(other->second)
+                    : text != other->second)
+        Violation("a later ODB++ export wrote other text in", path);
+    }
+  }
+
+  static std::string WithoutNoneNets(const std::string& text) {
+    std::string kept;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      end = end == std::string::npos ? text.size() : end + 1;
+      const std::string line = text.substr(start, end - start);
+      if (line.find("$NONE$") == std::string::npos) kept += line;
+      start = end;
+    }
+    return kept;
   }
 
   // The second line of an IDF file carries the clock.

@@ -7,7 +7,10 @@
 //
 // Layout of an input:
 //   header byte      bits 0-1: number of final export rounds - 1 (1 to 4);
-//                    bits 2-5: per round, 1 = ODB++ first, 0 = IDF first
+//                    bits 2-5: per round, 1 = ODB++ first, 0 = IDF first;
+//                    bit 6: end with three clean ODB++ exports and compare
+//                    the last two (every input ends with two clean IDF
+//                    exports that are compared)
 //   per final export one store plan (see StorePlan), 2 per round
 //   then operations until the input ends: an opcode byte and its arguments.
 //
