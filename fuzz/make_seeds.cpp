@@ -280,18 +280,19 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> plans;
   };
   // Header 0: one round, IDF first, stores that accept everything; the
-  // other headers add rounds, refusals and throwing stores.
+  // other headers add rounds (bits 0-1), ODB++ first (bits 2-5) and the
+  // closing ODB++ rerun check (0x40); the plans refuse and throw.
   const std::vector<Seed> seeds = {
       {"small", samples::BuildSmallBoard, 0, {0, 0}},
       {"small-twice", samples::BuildSmallBoard, 0x05, {0, 0, 0, 0}},
       {"demo", samples::BuildDemoBoard, 0, {0, 0}},
-      {"demo-odb-twice", samples::BuildDemoBoard, 0x0d, {0, 0, 0, 0}},
+      {"demo-odb-twice", samples::BuildDemoBoard, 0x4d, {0, 0, 0, 0}},
       {"demo-refusing", samples::BuildDemoBoard, 0, {0x02, 0x05}},
       {"demo-refuse-all", samples::BuildDemoBoard, 0, {0x01, 0x01}},
       {"two-steps", samples::BuildTwoStepBoard, 0x04, {0, 0}},
       {"non-finite", samples::BuildNonFiniteBoard, 0, {0, 0}},
 #ifdef KELPIE_HAVE_BOARD_GENERATOR
-      {"generated-3", GeneratedSmall, 0x05, {0, 0, 0, 0}},
+      {"generated-3", GeneratedSmall, 0x45, {0, 0, 0, 0}},
       {"generated-12", GeneratedLarger, 0, {0x06, 0}},
 #endif
   };
