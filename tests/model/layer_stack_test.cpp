@@ -2,6 +2,10 @@
 // a pin type on an outer layer.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "model/layer_stack.h"
 #include "recording_host.h"
 #include "server/server.h"
@@ -9,9 +13,11 @@
 namespace kelpie::test {
 namespace {
 
-const char* const kOneSignal =
+using Texts = std::vector<std::string>;
+const std::string kOneSignal =
     "Component top and bottom layers defined but only found 1 signal layer";
-const char* const kNoComponent = "There must be at least 1 component layer";
+const std::string kNoComponent = "There must be at least 1 component layer";
+const int kCT = kLayerComponentTop, kCB = kLayerComponentBottom, kS = kLayerSignal;
 
 struct Stack {
   ServerFixture f;
@@ -21,114 +27,60 @@ struct Stack {
   }
 };
 
-TEST(LayerStack, ResolvesOuterSignalAndComponentLayers) {
-  {
-    Stack s;
-    Layer* top = s.Add("ct", 1, kLayerComponentTop);
-    Layer* inner = s.Add("sig4", 4, kLayerSignal);
-    Layer* outer = s.Add("sig1", 1, kLayerSignal);
-    Layer* bottom = s.Add("cb", 9, kLayerComponentBottom);
-    EXPECT_FALSE(s.stack.ResolveStack());
-    EXPECT_EQ(s.stack.componentTop, top);
-    EXPECT_EQ(s.stack.componentBottom, bottom);
-    EXPECT_EQ(s.stack.topSignal, outer);
-    EXPECT_EQ(s.stack.bottomSignal, inner);
-    EXPECT_TRUE(s.f.sink.Errors().empty());
-  }
-  {
-    // Only a bottom component layer: success, no top signal layer.
-    Stack s;
-    s.Add("sig1", 1, kLayerSignal);
-    Layer* deepest = s.Add("sig3", 3, kLayerSignal);
-    s.Add("sig3b", 3, kLayerSignal);  // equal rows keep the earlier layer
-    s.Add("cb", 9, kLayerComponentBottom);
-    EXPECT_FALSE(s.stack.ResolveStack());
-    EXPECT_EQ(s.stack.topSignal, nullptr);
-    EXPECT_EQ(s.stack.bottomSignal, deepest);
-  }
-  {
-    // The last component layer of each side wins.
-    Stack s;
-    s.Add("ct1", 1, kLayerComponentTop);
-    Layer* second = s.Add("ct2", 2, kLayerComponentTop);
-    EXPECT_FALSE(s.stack.ResolveStack());
-    EXPECT_EQ(s.stack.componentTop, second);
-    EXPECT_EQ(s.stack.componentBottom, nullptr);
-  }
-}
+std::string Name(const Layer* layer) { return layer != nullptr ? layer->name : "-"; }
 
-TEST(LayerStack, RefusesStacksWithoutTwoSides) {
-  {
+TEST(LayerStack, ResolveStack) {
+  struct Case {
+    std::vector<std::tuple<const char*, int, int>> layers;
+    std::string resolved, error;  // top, bottom signal; top, bottom component
+  };
+  const Case cases[] = {
+      {{{"ct", 1, kCT}, {"sig4", 4, kS}, {"sig1", 1, kS}, {"cb", 9, kCB}}, "sig1 sig4 ct cb", ""},
+      // Equal rows keep the earlier layer; without a top side no top signal.
+      {{{"sig1", 1, kS}, {"sig3", 3, kS}, {"sig3b", 3, kS}, {"cb", 9, kCB}}, "- sig3 - cb", ""},
+      {{{"ct1", 1, kCT}, {"ct2", 2, kCT}}, "- - ct2 -", ""},  // the last one wins
+      {{{"sig", 1, kS}}, "- - - -", kNoComponent},
+      {{{"ct", 1, kCT}, {"sig", 2, kS}, {"cb", 3, kCB}}, "sig sig ct cb", kOneSignal},
+      {{{"ct", 1, kCT}, {"cb", 3, kCB}}, "- - ct cb", kOneSignal},
+  };
+  for (const Case& c : cases) {
     Stack s;
-    s.Add("sig", 1, kLayerSignal);
-    EXPECT_TRUE(s.stack.ResolveStack());
-    EXPECT_EQ(s.f.sink.Errors(), std::vector<std::string>{kNoComponent});
-  }
-  {
-    Stack s;
-    s.Add("ct", 1, kLayerComponentTop);
-    s.Add("sig", 2, kLayerSignal);
-    s.Add("cb", 3, kLayerComponentBottom);
-    EXPECT_TRUE(s.stack.ResolveStack());
-    EXPECT_EQ(s.f.sink.Errors(), std::vector<std::string>{kOneSignal});
-  }
-  {
-    Stack s;
-    s.Add("ct", 1, kLayerComponentTop);
-    s.Add("cb", 3, kLayerComponentBottom);
-    EXPECT_TRUE(s.stack.ResolveStack());
-    EXPECT_EQ(s.f.sink.Errors(), std::vector<std::string>{kOneSignal});
+    for (const auto& [name, row, type] : c.layers) s.Add(name, row, type);
+    EXPECT_EQ(s.stack.ResolveStack(), !c.error.empty()) << c.resolved;
+    EXPECT_EQ(Name(s.stack.topSignal) + " " + Name(s.stack.bottomSignal) + " " +
+                  Name(s.stack.componentTop) + " " + Name(s.stack.componentBottom),
+              c.resolved);
+    EXPECT_EQ(s.f.sink.Errors(), c.error.empty() ? Texts{} : Texts{c.error});
   }
 }
 
 TEST(LayerStack, FindPinTypePadOnOuterLayers) {
   Stack s;
-  Layer* top = s.Add("ct", 1, kLayerComponentTop);
-  Layer* l1 = s.Add("l1", 1, kLayerSignal);
-  Layer* l2 = s.Add("l2", 2, kLayerSignal);
-  Layer* l3 = s.Add("l3", 3, kLayerSignal);
-  s.Add("cb", 9, kLayerComponentBottom);
-  const double xs[] = {0, 1, 1};
-  const double ys[] = {0, 0, 1};
-  s.f.server->AddStep("pcb", xs, ys, 3);
-  PadShape* round = s.f.server->AddRoundPadShape("r", 0.06, 1);
-  PadShape* square = s.f.server->AddPadShape("s", 2, 0.06, 0.06, 0, 0);
+  Layer* layers[] = {s.Add("l3", 3, kS), s.Add("l2", 2, kS), s.Add("l1", 1, kS)};
+  const double xy[] = {0, 1, 1};
+  s.f.server->AddStep("pcb", xy, xy, 3);
+  PadShape* shape = s.f.server->AddRoundPadShape("r", 0.06, 1);
+  PinType* pinType = s.f.server->AddPinType("p");
   PinType* inner = s.f.server->AddPinType("inner");
-  s.f.server->AddPinTypePad(inner, round, l2);
-  PinType* through = s.f.server->AddPinType("through");
-  s.f.server->AddPinTypePad(through, round, l3);
-  s.f.server->AddPinTypePadAlias(through, square, l1);
-  s.f.server->AddPinTypePadAt(through, round, 5, 5, l1);  // second pad on l1
-  s.f.server->AddPinTypePad(through, square, top);
+  for (Layer* layer : layers) s.f.server->AddPinTypePad(pinType, shape, layer);
+  s.f.server->AddPinTypePad(pinType, shape, layers[2]);  // a second pad on l1
+  s.f.server->AddPinTypePad(inner, shape, layers[1]);
+  // No component layer yet: each lookup resolves again, fails and says so.
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), nullptr);
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, false), nullptr);
+  EXPECT_EQ(s.f.sink.Errors(), Texts(2, kNoComponent));
 
-  // The first lookup resolves the stack.
+  s.Add("ct", 1, kCT);
+  s.Add("cb", 9, kCB);
+  ASSERT_EQ(pinType->pads.size(), 4u);
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads[2]);
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, false), &pinType->pads[0]);
   EXPECT_EQ(FindPinTypePad(s.stack, *inner, true), nullptr);
-  EXPECT_EQ(FindPinTypePad(s.stack, *inner, false), nullptr);
-  ASSERT_EQ(through->pads.size(), 4u);
-  EXPECT_EQ(FindPinTypePad(s.stack, *through, true), &through->pads[1]);
-  EXPECT_EQ(FindPinTypePad(s.stack, *through, false), &through->pads[0]);
-  EXPECT_EQ(FindPinTypePad(s.stack, *through, true)->shape, square);
-
   // Once a component layer is known the stack is not walked again: a new
   // outermost layer does not take over.
-  s.Add("lm", -1, kLayerSignal);
-  EXPECT_EQ(s.stack.topSignal, l1);
-  EXPECT_EQ(FindPinTypePad(s.stack, *through, true), &through->pads[1]);
-  EXPECT_TRUE(s.f.sink.Errors().empty());
-}
-
-TEST(LayerStack, FindPinTypePadReportsAFailedStack) {
-  Stack s;
-  Layer* l1 = s.Add("l1", 1, kLayerSignal);
-  const double xs[] = {0, 1, 1};
-  const double ys[] = {0, 0, 1};
-  s.f.server->AddStep("pcb", xs, ys, 3);
-  PinType* pinType = s.f.server->AddPinType("p");
-  s.f.server->AddPinTypePad(pinType, s.f.server->AddRoundPadShape("r", 1, 0), l1);
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), nullptr);
-  // No component layer is ever found, so each lookup tries again.
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, false), nullptr);
-  EXPECT_EQ(s.f.sink.Errors(), std::vector<std::string>(2, kNoComponent));
+  s.Add("l0", -1, kS);
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads[2]);
+  EXPECT_EQ(s.f.sink.Errors().size(), 2u);
 }
 
 }  // namespace
