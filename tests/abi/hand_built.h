@@ -26,32 +26,10 @@ inline std::ostream& operator<<(std::ostream& o, const Call& c) {
   return o << "{" << c.entry << ", \"" << c.text << "\", " << c.number << "}";
 }
 
-// A table whose prefix (offset to top 0, the type information of a real
-// class derived from the interface) lets the runtime's type checks accept
-// the object; the given functions follow.
-template <typename RealClass, int kEntries>
-struct Table {
-  explicit Table(const void* const (&entries)[kEntries]) {
-    for (int i = 0; i < kEntries; ++i) slots[2 + i] = entries[i];
-  }
-  const void* slots[2 + kEntries] = {nullptr, &typeid(RealClass)};
-};
-
-struct ProbeSink final : MessageSink {
-  void Info(const char*, ...) override {}
-  void Error(const char*, int) override {}
-  void Warning(const char*, int) override {}
-};
-struct ProbeStore final : FileStore {
-  bool MakeDirectory(const char*) override { return true; }
-  FileHandle Open(const char*) override { return 0; }
-  bool Write(FileHandle, const char*) override { return true; }
-  bool Close(FileHandle) override { return true; }
-};
-
-// A host object recording its calls; `table` is that of the sink (entries
-// 0 Info, 1 Error, 2 Warning) or of the store (0 MakeDirectory, 1 Open,
-// 2 Write, 3 Close).
+// The object: its table, then what it recorded. The table is preceded by
+// the offset to top and the interface's type information, so that the
+// runtime's type checks accept the object. Sink entries: 0 Info, 1 Error,
+// 2 Warning; store entries: 0 MakeDirectory, 1 Open, 2 Write, 3 Close.
 struct HandBuilt {
   const void* const* table;
   std::vector<Call> calls;
@@ -73,6 +51,7 @@ inline void SinkInfo(HandBuilt* self, const char* format, ...) {
   }
   va_end(args);
 }
+
 inline void SinkError(HandBuilt* self, const char* text, int zero) {
   self->calls.push_back({1, text, zero});
 }
@@ -97,22 +76,20 @@ inline bool StoreClose(HandBuilt* self, FileHandle handle) {
 }
 
 template <typename F>
-const void* Entry(F function) { return reinterpret_cast<const void*>(function); }
+const void* Entry(F* function) { return reinterpret_cast<const void*>(function); }
 
 struct HandBuiltSink : HandBuilt {
   HandBuiltSink() {
-    static const void* const entries[3] = {Entry(&SinkInfo), Entry(&SinkError),
-                                           Entry(&SinkWarning)};
-    static const Table<ProbeSink, 3> shared(entries);
-    table = &shared.slots[2];
+    static const void* const slots[] = {nullptr, &typeid(MessageSink), Entry(SinkInfo),
+                                        Entry(SinkError), Entry(SinkWarning)};
+    table = &slots[2];
   }
 };
 struct HandBuiltStore : HandBuilt {
   HandBuiltStore() {
-    static const void* const entries[4] = {Entry(&StoreMakeDirectory), Entry(&StoreOpen),
-                                           Entry(&StoreWrite), Entry(&StoreClose)};
-    static const Table<ProbeStore, 4> shared(entries);
-    table = &shared.slots[2];
+    static const void* const slots[] = {nullptr, &typeid(FileStore), Entry(StoreMakeDirectory),
+                                        Entry(StoreOpen), Entry(StoreWrite), Entry(StoreClose)};
+    table = &slots[2];
   }
 };
 

@@ -1,5 +1,5 @@
-// The library calls the host's sink and store by table position: entries
-// 0..2 of the sink and 0..3 of the store, with the arguments of each entry.
+// The library calls the host's store by table position, entries 0..3, and
+// the sink's Warning, entry 2, which the raw-slot test does not reach.
 #include <gtest/gtest.h>
 
 #include "hand_built.h"
@@ -14,19 +14,13 @@ TEST(HostTables, SinkAndStoreEntries) {
   HandBuiltStore store;
   messageSink = sink.AsSink();
   fileStore = store.AsStore();
-  SendInfo("Adding layer: 50%s");
-  SendInfoFormat("Job name: %s", "50%d");
-  SendError("Layer x already defined.");
   SendWarning("Something to note");
   {
     cFileWriter writer("job\\misc", "info", true);
     writer.WriteLine("A=1");
     writer.Close();
   }
-  EXPECT_EQ(sink.calls, (std::vector<Call>{{0, "Adding layer: 50%s", 0},
-                                           {0, "Job name: 50%d", -1},
-                                           {1, "Layer x already defined.", 0},
-                                           {2, "Something to note", 0},
+  EXPECT_EQ(sink.calls, (std::vector<Call>{{2, "Something to note", 0},
                                            {0, "Write job\\misc\\info complete", 0}}));
   // The summary's twelve writes follow on its own handle; its content is
   // checked with the writer.
