@@ -3,6 +3,9 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -148,6 +151,11 @@ bool DirectoryStore::Finish() {
 
 ArchiveStore::ArchiveStore(Format format, const std::string& path, std::string displayPath, Console& console)
     : StoreErrors(console), displayPath_(std::move(displayPath)), time_(std::time(nullptr)) {
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    Report("cannot create " + displayPath_ + ": " + std::strerror(errno));
+    return;
+  }
   archive_ = archive_write_new();
   if (archive_ == nullptr) {
     Report("cannot create " + displayPath_ + ": out of memory");
@@ -162,33 +170,56 @@ ArchiveStore::ArchiveStore(Format format, const std::string& path, std::string d
                            archive_write_set_format_pax_restricted(archive_) == ARCHIVE_OK
                      : archive_write_set_format_zip(archive_) == ARCHIVE_OK &&
                            archive_write_set_format_option(archive_, "zip", "compression-level", "1") == ARCHIVE_OK;
-  if (!configured || archive_write_open_filename(archive_, path.c_str()) != ARCHIVE_OK)
+  if (!configured || archive_write_open(archive_, this, nullptr, &ArchiveStore::WriteBlock, nullptr) != ARCHIVE_OK)
     ArchiveFailed("cannot create " + displayPath_);
 }
 
 ArchiveStore::~ArchiveStore() {
   if (archive_ != nullptr) archive_write_free(archive_);
+  if (fd_ >= 0) ::close(fd_);
+}
+
+la_ssize_t ArchiveStore::WriteBlock(struct archive*, void* self, const void* buffer, size_t length) {
+  // A failed write is kept here and reported by the store; libarchive is
+  // told that all went well, because an archive in its failed state no
+  // longer releases its compressor.
+  ArchiveStore& store = *static_cast<ArchiveStore*>(self);
+  const char* data = static_cast<const char*>(buffer);
+  for (size_t left = length; left > 0 && store.writeError_ == 0;) {
+    const ssize_t count = ::write(store.fd_, data, left);
+    if (count < 0) {
+      if (errno != EINTR) store.writeError_ = errno;
+      continue;
+    }
+    data += count;
+    left -= static_cast<size_t>(count);
+  }
+  return static_cast<la_ssize_t>(length);
+}
+
+bool ArchiveStore::WriteFailed(const std::string& at) {
+  if (writeError_ == 0) return false;
+  if (!broken_) Report("cannot write " + displayPath_ + at + ": " + std::strerror(writeError_));
+  broken_ = true;
+  return true;
 }
 
 bool ArchiveStore::ArchiveFailed(const std::string& what) {
   const char* reason = archive_ != nullptr ? archive_error_string(archive_) : nullptr;
-  const int error = archive_ != nullptr ? archive_errno(archive_) : 0;
-  std::string text = what + ": " + (reason != nullptr ? reason : "archive error");
-  if (error > 0 && (reason == nullptr || std::strstr(reason, std::strerror(error)) == nullptr))
-    text += std::string(" (") + std::strerror(error) + ")";
-  Report(text);
+  Report(what + ": " + (reason != nullptr ? reason : "archive error"));
   if (archive_ != nullptr) {
-    // Closing first releases the buffers that libarchive's free skips on an
-    // archive in its failed state; its own errors no longer matter.
+    // Closing first releases what libarchive's free skips on an archive in
+    // its failed state; its own errors no longer matter.
     archive_write_close(archive_);
     archive_write_free(archive_);
   }
-  archive_ = nullptr;  // nothing more goes into a broken archive
+  archive_ = nullptr;
+  broken_ = true;
   return false;
 }
 
 void ArchiveStore::AddDirectories(const std::string& relative, bool includeLast) {
-  for (size_t end = relative.find('/'); archive_ != nullptr; end = relative.find('/', end + 1)) {
+  for (size_t end = relative.find('/'); archive_ != nullptr && !broken_; end = relative.find('/', end + 1)) {
     if (end == std::string::npos && !includeLast) return;
     const std::string directory = relative.substr(0, end);
     if (directories_.insert(directory).second) {
@@ -212,7 +243,7 @@ bool ArchiveStore::MakeDirectory(const char* path) {
     return false;
   }
   AddDirectories(relative, true);
-  return archive_ != nullptr;
+  return !broken_;
 }
 
 FileHandle ArchiveStore::Open(const char* path) {
@@ -244,7 +275,7 @@ bool ArchiveStore::Close(FileHandle handle) {
   file.open = false;
   const std::string data = std::move(file.data);
   file.data = std::string();
-  if (archive_ == nullptr) return false;
+  if (archive_ == nullptr || broken_) return false;
   archive_entry* entry = archive_entry_new();
   archive_entry_set_pathname(entry, file.path.c_str());
   archive_entry_set_filetype(entry, AE_IFREG);
@@ -259,16 +290,24 @@ bool ArchiveStore::Close(FileHandle handle) {
     else done += static_cast<size_t>(count);
   }
   if (!written) return ArchiveFailed("cannot write " + displayPath_ + " (at " + file.path + ")");
-  return true;
+  return !WriteFailed(" (at " + file.path + ")");
 }
 
 bool ArchiveStore::Finish() {
-  if (archive_ == nullptr) return false;
   for (const OpenFile& file : files_)
     if (file.open) Report("the plug-in did not close " + file.path);
-  if (archive_write_close(archive_) != ARCHIVE_OK) return ArchiveFailed("cannot write " + displayPath_);
-  archive_write_free(archive_);
-  archive_ = nullptr;
+  if (archive_ != nullptr) {
+    // The archive's end goes out even after a failed write, so that
+    // libarchive releases everything; the file is not kept then.
+    if (archive_write_close(archive_) != ARCHIVE_OK && !broken_) ArchiveFailed("cannot write " + displayPath_);
+    if (archive_ != nullptr) archive_write_free(archive_);
+    archive_ = nullptr;
+  }
+  WriteFailed("");
+  if (fd_ >= 0) {
+    if (::close(fd_) != 0 && !failed()) Report("cannot write " + displayPath_ + ": " + std::strerror(errno));
+    fd_ = -1;
+  }
   return !failed();
 }
 

@@ -14,6 +14,8 @@
 #ifndef KELPIE_HOST_STORES_H
 #define KELPIE_HOST_STORES_H
 
+#include <archive.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <set>
@@ -21,8 +23,6 @@
 #include <vector>
 
 #include "kelpie/kelpie.h"
-
-struct archive;
 
 namespace kelpie::host {
 
@@ -110,13 +110,17 @@ class ArchiveStore final : public FileStore, public StoreErrors {
   };
   void AddDirectories(const std::string& relative, bool includeLast);
   bool ArchiveFailed(const std::string& what);
+  bool WriteFailed(const std::string& at);
+  static la_ssize_t WriteBlock(struct archive* archive, void* self, const void* buffer, size_t length);
 
   struct archive* archive_ = nullptr;
+  int fd_ = -1;
+  int writeError_ = 0;   // errno of the first failed write to the file
+  bool broken_ = false;  // an error was reported; nothing more goes in
   std::string displayPath_;
   std::set<std::string> directories_;
   std::vector<OpenFile> files_;  // handle n is files_[n - 1]
   long long time_ = 0;
-  bool finished_ = false;
 };
 
 // Hands every call to several stores at once, so that one run of the

@@ -177,7 +177,7 @@ TEST(HostEndToEnd, EveryKindOfBadDesignFileGivesExitTwoAndWritesNothing) {
     bad.change(design);
     WriteFile(scratch / "bad.json", design.dump(2));
     const RunResult run = RunExport({"bad.json", "-o", "out"}, scratch.path());
-    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_EQ(run.err, "kelpie-export: error: bad.json: " + bad.message + "\n");
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(fs::exists(scratch / "out"));
@@ -194,7 +194,7 @@ TEST(HostEndToEnd, EveryKindOfBadDesignFileGivesExitTwoAndWritesNothing) {
     ScratchDirectory scratch;
     WriteFile(scratch / "bad.json", text);
     const RunResult run = RunExport({"bad.json", "-o", "out"}, scratch.path());
-    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_TRUE(StartsWith(run.err, "kelpie-export: error: " + message)) << run.err;
     EXPECT_FALSE(fs::exists(scratch / "out"));
   }
@@ -232,7 +232,7 @@ TEST(HostEndToEnd, NamesThatWouldLeaveTheOutputDirectoryAreRefused) {
     WriteFile(scratch / "work/design.json", design.dump());
     const std::vector<std::string> before = AllPaths(scratch.path());
     const RunResult run = RunExport({"design.json", "--odb", "--tgz", "--zip", "-o", "out"}, scratch / "work");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_TRUE(Contains(run.err, "which would leave the output directory")) << run.err;
     EXPECT_TRUE(Contains(run.err, "kelpie-export: error: the ODB++ export failed; nothing was written\n"));
     EXPECT_EQ(AllPaths(scratch.path()), before);
@@ -247,7 +247,7 @@ TEST(HostEndToEnd, PlugInFailureGivesExitOneAndWritesNothing) {
   design["job"]["thickness"] = 0;
   WriteFile(scratch / "design.json", design.dump());
   const RunResult run = RunExport({"design.json", "--odb", "--tgz", "-o", "out"}, scratch.path());
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(Contains(run.err, "error: Write job 'tiny' failed\n")) << run.err;
   EXPECT_EQ(AllPaths(scratch / "out"), std::vector<std::string>{});
 }
@@ -256,7 +256,7 @@ TEST(HostEndToEnd, OutputDirectoryThatCannotBeMadeGivesExitOne) {
   ScratchDirectory scratch;
   WriteFile(scratch / "file", "not a directory");
   const RunResult run = RunExport({"-o", "file/out"}, scratch.path());
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(StartsWith(run.err, "kelpie-export: error: cannot create the output directory file/out: ")) << run.err;
   EXPECT_EQ(AllPaths(scratch.path()), std::vector<std::string>{"file"});
 }
@@ -267,7 +267,7 @@ TEST(HostEndToEnd, ReadOnlyOutputDirectoryGivesExitOne) {
   fs::create_directory(scratch / "out");
   fs::permissions(scratch / "out", fs::perms::owner_read | fs::perms::owner_exec);
   const RunResult run = RunExport({"-o", "out"}, scratch.path());
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(StartsWith(run.err, "kelpie-export: error: cannot write to the output directory out: ")) << run.err;
   EXPECT_EQ(AllPaths(scratch / "out"), std::vector<std::string>{});
 }
@@ -281,7 +281,7 @@ TEST(HostEndToEnd, FullDiskGivesExitOneAndKeepsTheEarlierExport) {
   RunSettings settings;
   settings.fileSizeLimit = 1024;
   const RunResult run = RunExport({"-q", "--idf", "--odb", "--zip", "-o", "out"}, scratch.path(), settings);
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(Contains(run.err, "File too large")) << run.err;
   EXPECT_TRUE(Contains(run.err, "kelpie-export: error: the IDF export failed; nothing was written\n"));
   EXPECT_TRUE(Contains(run.err, "kelpie-export: error: the ODB++ export failed; nothing was written\n"));
@@ -329,10 +329,10 @@ TEST(HostEndToEnd, GeneratedBoardsExportTheSameBytesEveryTime) {
 TEST(HostEndToEnd, LibraryIsFoundNextToTheProgramOrWhereItIsNamed) {
   ScratchDirectory scratch;
   RunResult run = RunExport({"--library", scratch / "nowhere.so", "--idf", "-o", "out"}, scratch.path());
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(StartsWith(run.err, "kelpie-export: error: cannot load the plug-in " + scratch / "nowhere.so"));
   run = RunExport({"--idf", "-q", "-o", "out"}, scratch.path(), {{{"KELPIE_LIBRARY", scratch / "none.so"}}});
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_FALSE(fs::exists(scratch / "out"));
   run = RunExport({"--idf", "-q", "-o", "out"}, scratch.path(), {{{"KELPIE_LIBRARY", KELPIE_LIBRARY_FILE}}});
   EXPECT_EQ(run.status, 0) << run.err;
