@@ -77,23 +77,16 @@ TEST(Text, NumberToTextEqualsPrintfEverywhere) {
 }
 
 TEST(Text, RotatePoint) {
-  // With angle 0 the round trip leaves traces that print as -0.
-  for (const auto& [x, y, text] : {std::tuple(10.0, 0.0, "10 -0"), {0.0, -5.0, "-0 -5"},
-                                   {0.0, 0.0, "0 0"}}) {
+  // A clockwise turn in any quadrant and beyond a full circle; with angle 0
+  // the round trip leaves traces that print as -0.
+  for (const auto& [x, y, angle, text] :
+       {std::tuple(1.0, 0.0, 90.0, "-0 -1"), {0.0, 1.0, 90.0, "1 0"}, {10.0, 0.0, 0.0, "10 -0"},
+        {0.0, -5.0, 0.0, "-0 -5"}, {0.0, 0.0, 0.0, "0 0"}, {3.0, 4.0, 30.0, "4.598076 1.964102"},
+        {-5.0, -1.0, 400.0, "-4.47301 2.447894"}, {-2.0, 7.0, -45.0, "-6.363961 3.535534"},
+        {6.0, -6.0, 270.0, "6 6"}}) {
     double rx = x, ry = y;
-    RotatePoint(rx, ry, 0);
-    EXPECT_EQ(NumberToText(rx) + " " + NumberToText(ry), text);
-  }
-  // Elsewhere a clockwise turn ((1, 0) by 90 is (0, -1)), in any quadrant
-  // and beyond a full circle.
-  for (const auto& [x, y] : {std::pair(1.0, 0.0), {0.0, 1.0}, {-2.0, 7.0}, {-5.0, -1.0}}) {
-    for (const double angle : {30.0, -45.0, 90.0, 270.0, 400.0}) {
-      const double r = angle * M_PI / 180;
-      double rx = x, ry = y;
-      RotatePoint(rx, ry, angle);
-      EXPECT_NEAR(rx, x * std::cos(r) + y * std::sin(r), 1e-12);
-      EXPECT_NEAR(ry, -x * std::sin(r) + y * std::cos(r), 1e-12);
-    }
+    RotatePoint(rx, ry, angle);
+    EXPECT_EQ(NumberToText(rx) + " " + NumberToText(ry), text) << x << " " << y << " " << angle;
   }
 }
 
