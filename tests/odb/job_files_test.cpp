@@ -1,5 +1,4 @@
-// The job-level files: symbols of polygon pad shapes, the font, the misc
-// files.
+// The job-level files (symbols, matrix, misc files) and the step profile.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,110 +8,109 @@
 namespace kelpie::test {
 namespace {
 
-const Lines kSymbolAttrList = {".out_break = no", ".out_scale = no", ".break_away = no",
-                               ".comment = ",     ".fill_dx = 0.1",  ".fill_dy = 0.1",
-                               ".image_dx = -1",  ".image_dy = -1"};
-
-TEST(OdbJobFiles, PolygonShapeBecomesASymbolOfOneSurface) {
-  JobBoard b;
-  b.AddStack();
-  b.AddStep("pcb");
-  // Counter-clockwise corners: the island is written clockwise. A point on
-  // the positive x axis comes back from the rotation with a tiny negative y.
-  const double xs[] = {0, 0.1, 0.1, 0};
-  const double ys[] = {0, 0, 0.05, 0.05};
-  b.host->AddPolygonPadShape("Pad 1", xs, ys, 4);
-  b.host->AddRoundPadShape("round", 0.06, 1);
-  b.host->AddPadShape("rect", 2, 0.05, 0.02, 0, 0);
+// Islands are walked clockwise however given; a corner on the positive x
+// axis comes back from the rotation with a y that prints as -0.
+TEST(OdbJobFiles, ProfilesAndSymbolsAreOneClockwiseSurface) {
+  JobBoard b(true);
+  const double xs[] = {0, 0, 4, 4}, ys[] = {0, 3, 3, 0};
+  b.host->AddStep("cw", xs, ys, 4);
+  b.host->AddPolygonPadShape("Pad 1", kSquareX, kSquareY, 4);
   ASSERT_TRUE(b.Export());
-
-  const std::string dir = "board\\symbols\\pad1\\";
-  EXPECT_EQ(b.Body(dir + "attrlist"), kSymbolAttrList);
-  EXPECT_EQ(b.Body(dir + "features"),
-            (Lines{"S P 0", "OB 0 0 I ", "OS 0 0.05 ", "OS 0.1 0.05 ", "OS 0.1 -0 ", "OS 0 0 ",
-                   "OE", "SE"}));
-  ExpectSummaryMatchesFile(b.f.store, dir + "attrlist");
-  ExpectSummaryMatchesFile(b.f.store, dir + "features");
-  // Round and rectangular shapes use standard symbols: nothing else here.
-  for (const std::string& path : b.Opened()) {
-    if (path.rfind("board\\symbols\\", 0) == 0) {
-      EXPECT_EQ(path.rfind(dir, 0), 0u) << path;
-    }
+  for (const std::string step : {"pcb", "cw"}) {
+    EXPECT_EQ(b.Body("board\\steps\\" + step + "\\profile"),
+              (Lines{"S P 0", "OB 0 0 I ", "OS 0 3 ", "OS 4 3 ", "OS 4 -0 ", "OS 0 0 ", "OE", "SE"}));
   }
+  EXPECT_EQ(b.Body("board\\symbols\\pad1\\features"),
+            (Lines{"S P 0", "OB 0 0 I ", "OS 0 0.1 ", "OS 0.1 0.1 ", "OS 0.1 -0 ", "OS 0 0 ", "OE", "SE"}));
 }
 
-TEST(OdbJobFiles, SameShapeNameInTwoStepsIsWrittenTwiceFirstStepFirst) {
-  JobBoard b;
-  b.AddStack();
-  const double xs[] = {0, 1, 1};
-  const double ys[] = {0, 0, 1};
-  const double xs2[] = {0, 2, 2};
-  b.AddStep("one");
-  b.host->AddPolygonPadShape("pad1", xs, ys, 3);
-  b.AddStep("two");
-  b.host->AddPolygonPadShape("pad1", xs2, ys, 3);
-  ASSERT_TRUE(b.Export());
-  const std::string dir = "board\\symbols\\pad1\\";
-  const Lines opened = b.Opened();
-  ASSERT_GE(opened.size(), 8u);
-  EXPECT_EQ(Lines(opened.begin(), opened.begin() + 8),
-            (Lines{dir + "attrlist", dir + ".attrlist.sum", dir + "features", dir + ".features.sum",
-                   dir + "attrlist", dir + ".attrlist.sum", dir + "features",
-                   dir + ".features.sum"}));
-  // The second step's shape is what the path holds in the end.
-  EXPECT_EQ(b.Body(dir + "features")[2], "OS 2 1 ");
-}
-
-TEST(OdbJobFiles, FontIsFixedText) {
-  JobBoard b;
-  ASSERT_TRUE(b.Export());
-  EXPECT_EQ(b.Body("board\\fonts\\standard"),
-            (Lines{"XSIZE 0.2", "YSIZE 0.2", "OFFSET 0.000000", "CHAR !",
-                   "LINE 0.000000 0.000000 0.000000 0.200000 P R 0.012000",
-                   "LINE 0.000000 -0.100000 0.000000 -0.100000 P R 0.012000", "ECHAR"}));
-  EXPECT_FALSE(b.Has("board\\fonts\\.standard.sum"));
-}
-
-TEST(OdbJobFiles, MiscFilesCarryTheJobsTextsAndNoSummaries) {
+TEST(OdbJobFiles, MiscFilesCarryTheJobsTexts) {
   JobBoard b;
   b.host->SetJobName("Board1");
-  b.host->SetCustomerName("Acme Inc.");
+  b.host->SetCustomerName("Acme");
   b.host->SetComment("");
   b.host->SetBoardThickness(0.0625);
   ASSERT_TRUE(b.Export());
   const std::string misc = "board1\\misc\\";
+  EXPECT_EQ(b.store.opened, (Lines{"board1\\matrix\\matrix", "board1\\matrix\\.matrix.sum", "board1\\fonts\\standard",
+                                   misc + "attrlist", misc + "info", misc + "job_name", misc + "last_read",
+                                   misc + "last_save"}));
   EXPECT_EQ(b.Body(misc + "attrlist"),
-            (Lines{".customer =  Acme Inc.",
-                   ".comment =  ",
-                   ".technology = ",
-                   ".global_camtek_aoiset = ",
-                   ".drc_route_keepin_lyr = ",
-                   ".drc_comp_keepin_lyr = ",
-                   ".drc_tp_keepin_lyr = ",
-                   ".drc_route_keepout_lyr = ",
-                   ".drc_via_keepout_lyr = ",
-                   ".drc_trace_keepout_lyr = ",
-                   ".drc_plane_keepout_lyr = ",
-                   ".drc_pad_keepout_lyr = ",
-                   ".drc_comp_keepout_lyr = ",
-                   ".drc_comp_height_lyr = ",
-                   ".drc_tp_keepout_lyr = ",
-                   ".variant_list = ",
-                   ".primary_side = top",
-                   ".design_origin_x = 0",
-                   ".design_origin_y = 0",
-                   ".board_thickness =  0.0625"}));
+            (Lines{".customer =  Acme", ".comment =  ", ".technology = ", ".global_camtek_aoiset = ",
+                   ".drc_route_keepin_lyr = ", ".drc_comp_keepin_lyr = ", ".drc_tp_keepin_lyr = ",
+                   ".drc_route_keepout_lyr = ", ".drc_via_keepout_lyr = ", ".drc_trace_keepout_lyr = ",
+                   ".drc_plane_keepout_lyr = ", ".drc_pad_keepout_lyr = ", ".drc_comp_keepout_lyr = ",
+                   ".drc_comp_height_lyr = ", ".drc_tp_keepout_lyr = ", ".variant_list = ", ".primary_side = top",
+                   ".design_origin_x = 0", ".design_origin_y = 0", ".board_thickness =  0.0625"}));
   EXPECT_EQ(b.Body(misc + "info"),
             (Lines{"JOB_NAME= board1", "ODB_VERSION_MAJOR=6", "ODB_VERSION_MINOR=3", "ODB_SOURCE=",
-                   "CREATION_DATE=20070516.153615", "SAVE_DATE=20070516.153615",
-                   "SAVE_APP=Enterprise 7.6.0R3", "SAVE_USER=VE2ZAV"}));
+                   "CREATION_DATE=20070516.153615", "SAVE_DATE=20070516.153615", "SAVE_APP=Enterprise 7.6.0R3",
+                   "SAVE_USER=VE2ZAV"}));
   EXPECT_EQ(b.Body(misc + "job_name"), Lines{"board1"});
-  EXPECT_EQ(b.Body(misc + "last_read"),
-            (Lines{"20070601.081635 qox@ on Windows XP / Enterprise 7.3.2.0",
-                   "20070606.063653 qox@ on Windows XP / Enterprise 7.3.2.0"}));
+  EXPECT_EQ(b.Body(misc + "last_read"), (Lines{"20070601.081635 qox@ on Windows XP / Enterprise 7.3.2.0",
+                                               "20070606.063653 qox@ on Windows XP / Enterprise 7.3.2.0"}));
   EXPECT_EQ(b.Body(misc + "last_save"), Lines{"20070516.153615"});
-  for (const std::string& path : b.Opened())
-    EXPECT_EQ(path.find(misc + "."), std::string::npos) << path;
+}
+
+const char* const kMatrix = "board\\matrix\\matrix";
+
+Lines LayerRecord(const std::string& row, const std::string& context, const std::string& type, const std::string& name,
+                  const std::string& polarity, const std::string& start = "", const std::string& end = "") {
+  return {"LAYER {", "ROW=" + row, "CONTEXT=" + context, "TYPE=" + type, "NAME=" + name, "POLARITY=" + polarity,
+          "START_NAME=" + start, "END_NAME=" + end, "OLD_NAME=", "}"};
+}
+
+// Layers as added, rows as stored; steps by their directory name, once per
+// addition; values outside the tables written as ERROR, the job going on.
+TEST(OdbMatrix, StepRecordsThenLayerRecordsAsAdded) {
+  JobBoard b(true);
+  b.host->AddLayer("Paste", 7, kLayerSolderPaste, kPolarityNegative, kContextMisc);
+  b.host->AddDrillLayer("Drill", 6, b.top, b.bottom);
+  b.host->AddLayer("odd", 8, 13, 3, 3);
+  Step* pcb = b.host->AddStep("PCB 1", kSquareX, kSquareY, 4);
+  b.host->AddMatrixStep(pcb, 0, 0);
+  b.host->AddMatrixStep(b.host->AddStep("panel", kSquareX, kSquareY, 4), 0, 0);
+  b.host->AddMatrixStep(pcb, 0, 0);
+  b.f.sink.Clear();
+  ASSERT_TRUE(b.Export());
+  EXPECT_TRUE(b.store.Has("board\\steps\\pcb1\\profile"));
+  EXPECT_EQ(b.Body(kMatrix), Join({{"STEP {", "COL=1", "NAME=pcb1", "}", "STEP {", "COL=2", "NAME=panel", "}"},
+                                   {"STEP {", "COL=3", "NAME=pcb1", "}"},
+                                   LayerRecord("1", "BOARD", "COMPONENT", "comp_+_top", "POSITIVE"),
+                                   LayerRecord("2", "BOARD", "SIGNAL", "top", "POSITIVE"),
+                                   LayerRecord("4", "BOARD", "SIGNAL", "bottom", "POSITIVE"),
+                                   LayerRecord("5", "BOARD", "COMPONENT", "comp_+_bot", "POSITIVE"),
+                                   LayerRecord("7", "MISC", "SOLDER_PASTE", "paste", "NEGATIVE"),
+                                   LayerRecord("6", "BOARD", "DRILL", "drill", "POSITIVE", "top", "bottom"),
+                                   LayerRecord("8", "ERROR", "ERROR", "odd", "ERROR")}));
+  const Lines errors = b.f.sink.Errors();
+  ASSERT_GE(errors.size(), 3u);
+  EXPECT_EQ(Lines(errors.begin(), errors.begin() + 3),
+            (Lines{"Context enum not valid: 3", "Layer enum not valid: 13", "Polarity enum not valid: 3"}));
+}
+
+TEST(OdbMatrix, MatrixFailuresStopTheJob) {
+  const auto layer = [](const char* name, int type, int polarity, int context) {
+    return [=](JobBoard& b) {
+      b.host->AddLayer(name, 6, type, polarity, context);
+      b.host->AddLayer("after", 7, kLayerSignal, 1, 1);
+    };
+  };
+  const std::string sum = "board\\matrix\\.matrix.sum";
+  const Lines last = LayerRecord("5", "BOARD", "COMPONENT", "comp_+_bot", "POSITIVE");
+  ExpectFailures({
+      {layer("$$$", kLayerSignal, 1, 1), {"Layer name not set"}, sum, last},
+      {layer("odd", kLayerSignal, 1, 0), {"Layer context not set: odd"}, sum, last},
+      {layer("odd", kLayerNotSet, 1, 1), {"Layer type not set: odd"}, sum, last},
+      {layer("odd", kLayerSignal, 0, 1), {"Layer polarity not set: odd"}, sum, last},
+      {[](JobBoard& b) { b.store.refuseOpen = [](const std::string& path) { return path == kMatrix; }; },
+       {"Could not open output file: board\\matrix\\matrix"}, sum, {}},
+      {[](JobBoard& b) {
+         b.host->AddMatrixStep(b.step, 0, 0);
+         b.store.throwAt = "STEP {\n";
+       },
+       {"Unexpected error in WriteMatrixEntry"}, sum, {kHeaderLine}},
+  });
 }
 
 }  // namespace
