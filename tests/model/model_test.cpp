@@ -18,52 +18,40 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-double TurnSum(std::initializer_list<double> xs, std::initializer_list<double> ys) {
+Contour Closed(std::initializer_list<double> xs, std::initializer_list<double> ys) {
   Contour contour;
   BuildClosedContour(contour, xs.begin(), ys.begin(), static_cast<int>(xs.size()));
-  return contour.points.turnSum;
+  return contour;
 }
 
-std::pair<int, int> Walk(PointList& points, bool clockwise) {
-  SetWalkOrder(points, clockwise);
-  return {points.walkStart, points.walkStep};
+std::pair<int, int> Walk(Contour& contour, bool clockwise) {
+  SetWalkOrder(contour.points, clockwise);
+  return {contour.points.walkStart, contour.points.walkStep};
 }
 
 TEST(Contour, TurnSumsAndWalkOrders) {
   // The square both ways: three turns are seen, the one at the first corner
   // never; the repeated first point is the fifth entry.
-  const double xs[] = {0, 0, 1, 1}, ys[] = {0, 1, 1, 0};
-  Contour cw, ccw;
-  BuildClosedContour(cw, xs, ys, 4);
-  BuildClosedContour(ccw, ys, xs, 4);
+  Contour cw = Closed({0, 0, 1, 1}, {0, 1, 1, 0});
+  Contour ccw = Closed({0, 1, 1, 0}, {0, 0, 1, 1});
   ASSERT_EQ(cw.points.Count(), 5);
   EXPECT_EQ(cw.points.xs[4], 0);
   EXPECT_DOUBLE_EQ(cw.points.turnSum, 270);
   EXPECT_DOUBLE_EQ(ccw.points.turnSum, -270);
-  EXPECT_EQ(Walk(cw.points, true), std::make_pair(0, 1));
-  EXPECT_EQ(Walk(cw.points, false), std::make_pair(4, -1));
-  EXPECT_EQ(Walk(ccw.points, true), std::make_pair(4, -1));
-  EXPECT_EQ(Walk(ccw.points, false), std::make_pair(0, 1));
+  EXPECT_EQ(Walk(cw, true), std::make_pair(0, 1));
+  EXPECT_EQ(Walk(cw, false), std::make_pair(4, -1));
+  EXPECT_EQ(Walk(ccw, true), std::make_pair(4, -1));
+  EXPECT_EQ(Walk(ccw, false), std::make_pair(0, 1));
 
   // A reflex corner still sums to the clockwise side; a host list that
   // repeats its first point ends in a zero-length segment, whose bearing 0
-  // adds a turn from 270 to 0; a single point turns not at all.
-  EXPECT_DOUBLE_EQ(TurnSum({0, 0, 1, 1, 2, 2}, {0, 2, 2, 1, 1, 0}), 270);
-  EXPECT_DOUBLE_EQ(TurnSum({0, 0, 1, 1, 0}, {0, 1, 1, 0, 0}), 360);
-  EXPECT_EQ(TurnSum({3}, {4}), 0);
-
-  // Turns wrap into (-180, 180]: +270 becomes -90, -270 becomes +90, and a
-  // reversal stays +180.
-  PointList list;
-  AddPoint(list, 0, 0);
-  AddPoint(list, 1, 0);
-  AddPoint(list, 1, 1);
-  EXPECT_DOUBLE_EQ(list.turnSum, -90);
-  AddPoint(list, 2, 1);
-  EXPECT_DOUBLE_EQ(list.turnSum, 0);
-  EXPECT_EQ(Walk(list, true), std::make_pair(3, -1));  // a sum of 0 is not clockwise
-  AddPoint(list, 1, 1);
-  EXPECT_DOUBLE_EQ(list.turnSum, 180);
+  // adds a turn from 270 to 0; a reversal is +180, never -180.
+  EXPECT_DOUBLE_EQ(Closed({0, 0, 1, 1, 2, 2}, {0, 2, 2, 1, 1, 0}).points.turnSum, 270);
+  EXPECT_DOUBLE_EQ(Closed({0, 0, 1, 1, 0}, {0, 1, 1, 0, 0}).points.turnSum, 360);
+  EXPECT_DOUBLE_EQ(Closed({0, 1, 2}, {0, 0, 0}).points.turnSum, 180);
+  Contour dot = Closed({3}, {4});
+  EXPECT_EQ(dot.points.turnSum, 0);
+  EXPECT_EQ(Walk(dot, true), std::make_pair(1, -1));  // a sum of 0 is not clockwise
 }
 
 const std::string kOneSignal =
@@ -106,33 +94,24 @@ TEST(LayerStack, ResolveStack) {
   }
 }
 
+// The pad lookup resolves the stack only while no component layer is known.
 TEST(LayerStack, FindPinTypePadOnOuterLayers) {
   Stack s;
   Layer* l3 = s.Add("l3", 3, kS);
-  Layer* l2 = s.Add("l2", 2, kS);
   Layer* l1 = s.Add("l1", 1, kS);
   const double xy[] = {0, 1, 1};
   s.f.server->AddStep("pcb", xy, xy, 3);
   PadShape* shape = s.f.server->AddRoundPadShape("r", 0.06, 1);
   PinType* pinType = s.f.server->AddPinType("p");
-  for (Layer* layer : {l3, l2, l1, l1}) s.f.server->AddPinTypePad(pinType, shape, layer);
-  PinType* inner = s.f.server->AddPinType("inner");
-  s.f.server->AddPinTypePad(inner, shape, l2);
-  // No component layer yet: each lookup resolves again, fails and says so.
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), nullptr);
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, false), nullptr);
-  EXPECT_EQ(s.f.sink.Errors(), Texts(2, kNoComponent));
-
-  s.Add("ct", 1, kCT);
+  for (Layer* layer : {l3, l1, l1}) s.f.server->AddPinTypePad(pinType, shape, layer);
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), nullptr);  // fails and says so
+  s.Add("ct", 2, kCT);
   s.Add("cb", 9, kCB);
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads.at(2));  // the first on l1
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads.at(1));  // the first on l1
   EXPECT_EQ(FindPinTypePad(s.stack, *pinType, false), &pinType->pads.at(0));
-  EXPECT_EQ(FindPinTypePad(s.stack, *inner, true), nullptr);
-  // Once a component layer is known the stack is not walked again: a new
-  // outermost layer does not take over.
-  s.Add("l0", -1, kS);
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads.at(2));
-  EXPECT_EQ(s.f.sink.Errors().size(), 2u);
+  s.Add("l0", -1, kS);  // a new outermost layer does not take over
+  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads.at(1));
+  EXPECT_EQ(s.f.sink.Errors(), Texts{kNoComponent});
 }
 
 }  // namespace

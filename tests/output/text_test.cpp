@@ -23,18 +23,6 @@ std::string PrintfTrimmed(double value) {
   return text;
 }
 
-TEST(Text, Examples) {
-  for (const auto& [value, text] :
-       {std::pair(1.5, "1.5"), {100.0, "100"}, {0.0, "0"}, {2.54, "2.54"}, {0.1234567, "0.123457"},
-        {0.0000004, "0"}, {-0.0000004, "-0"}, {-0.0, "-0"}, {-12.25, "-12.25"}})
-    EXPECT_EQ(NumberToText(value), text);
-  std::string out = "X=";
-  AppendNumberText(out, 3.25);
-  EXPECT_EQ(out, "X=3.25");
-  EXPECT_EQ(IntToText(-2147483647 - 1), "-2147483648");
-  EXPECT_EQ(Quoted("a \"b\""), "\"a \"b\"\"");
-}
-
 TEST(Text, NumberToTextEqualsPrintfEverywhere) {
 #if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
   const int scale = 8;  // the same classes, fewer of each
