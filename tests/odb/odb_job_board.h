@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <initializer_list>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,15 +29,6 @@ inline Lines Join(std::initializer_list<Lines> parts) {
   for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
 }
-
-// Throws at the Write of one given line, as a host's store might.
-struct ThrowingStore : RecordingStore {
-  bool Write(FileHandle handle, const char* text) override {
-    if (throwAt == text) throw std::runtime_error("disk full");
-    return RecordingStore::Write(handle, text);
-  }
-  std::string throwAt;
-};
 
 // Job "board"; with `stack` the layers ctop, top, inner (when asked),
 // bottom, cbot (rows 1 to 5) and the step "pcb", a 4 x 3 rectangle.
@@ -68,36 +58,30 @@ struct JobBoard {
     return lines.empty() ? lines : Lines(lines.begin() + 1, lines.end());
   }
 
-  ThrowingStore store;  // outlives the server
+  RecordingStore store;  // outlives the server
   ServerFixture f;
   IKELPIE* host;
   Step* step = nullptr;
   Layer *ctop = nullptr, *top = nullptr, *inner = nullptr, *bottom = nullptr, *cbot = nullptr;
 };
 
-// A failing job on the stacked board: its errors before "Write job '...'
-// failed", the last file opened and the last lines of the last non-summary.
-struct Failure {
-  std::function<void(JobBoard&)> setUp;
-  Lines errors;
-  std::string lastOpened;
-  Lines tail;
-};
-
-inline void ExpectFailures(const std::vector<Failure>& failures) {
-  for (const Failure& c : failures) {
-    SCOPED_TRACE(c.errors.front());
-    JobBoard b(true);
-    c.setUp(b);
-    b.f.sink.Clear();
-    EXPECT_FALSE(b.Export());
-    EXPECT_EQ(b.f.sink.Errors(), Join({c.errors, {"Write job '" + std::string(b.host->GetOdbJobName()) + "' failed"}}));
-    EXPECT_EQ(b.store.opened.empty() ? "" : b.store.opened.back(), c.lastOpened);
-    Lines last;
-    for (const std::string& path : b.store.opened) last = path.find("\\.") == std::string::npos ? b.store.Lines(path) : last;
-    ASSERT_GE(last.size(), c.tail.size());
-    EXPECT_EQ(Lines(last.end() - static_cast<long>(c.tail.size()), last.end()), c.tail);
-  }
+// A failing job on the stacked board that setUp completes: its errors before
+// "Write job '...' failed", the last file opened, the last lines of the last
+// file that is not a summary.
+inline void ExpectFailure(const std::function<void(JobBoard&)>& setUp, const Lines& errors,
+                          const std::string& lastOpened, const Lines& tail) {
+  SCOPED_TRACE(errors.front());
+  JobBoard b(true);
+  setUp(b);
+  b.f.sink.Clear();
+  EXPECT_FALSE(b.Export());
+  EXPECT_EQ(b.f.sink.Errors(), Join({errors, {"Write job '" + std::string(b.host->GetOdbJobName()) + "' failed"}}));
+  EXPECT_EQ(b.store.opened.empty() ? "" : b.store.opened.back(), lastOpened);
+  Lines last;
+  for (const std::string& path : b.store.opened)
+    if (path.find("\\.") == std::string::npos) last = b.store.Lines(path);
+  ASSERT_GE(last.size(), tail.size());
+  EXPECT_EQ(Lines(last.end() - static_cast<long>(tail.size()), last.end()), tail);
 }
 
 }  // namespace
