@@ -108,10 +108,10 @@ TEST(OdbJob, WritesTheTreeInOrderWithSummariesThatMatchTheBytesWritten) {
   EXPECT_EQ(b.f.sink.Infos().front(), "Write job started: " + kJob);
   EXPECT_EQ(b.f.sink.Infos().back(), "Write job '" + kJob + "' complete");
 
-  // The duplicate checks of the interface now see the legal names.
-  b.host->AddPackageType("chipt", 0, 1, 0, 1);
-  b.host->AddLayer("drill", 9, kLayerSignal, 1, 1);
-  b.host->AddStep("panel", kSquareX, kSquareY, 4);
+  // The duplicate checks see the legal names; the old ones are free again.
+  for (const char* name : {"chipt", "Chip T"}) b.host->AddPackageType(name, 0, 1, 0, 1);
+  for (const char* name : {"drill", "Drill"}) b.host->AddLayer(name, 9, kLayerSignal, 1, 1);
+  for (const char* name : {"panel", "Panel"}) b.host->AddStep(name, kSquareX, kSquareY, 4);
   EXPECT_EQ(b.f.sink.Errors(), (Lines{"Package type chipt already defined.", "Layer drill already defined.",
                                       "Step panel already defined."}));
 }
