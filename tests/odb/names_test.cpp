@@ -12,11 +12,10 @@ TEST(Names, LegalNames) {
     std::string text, odb, idf;
   };
   const Case cases[] = {
-      {"Top Copper", "topcopper", "TopCopper"}, {"GND/1", "gnd1", "GND1"},
-      {"R1.A+B", "r1.a+b", "R1.A+B"},           {"$NONE$", "$NONE$", "NONE"},
-      {"$none$", "none", "none"},               {" $NONE$", "none", "NONE"},
-      {"___", "___", "___"},                    {"", "", ""},
-      {std::string("a\0b", 3), "ab", "ab"},     {"[@`{~]/:", "", ""},  // next to kept ranges
+      {"Top Copper", "topcopper", "TopCopper"}, {"GND/1", "gnd1", "GND1"}, {"___", "___", "___"},
+      {"R1.A+B", "r1.a+b", "R1.A+B"}, {"$NONE$", "$NONE$", "NONE"}, {"$none$", "none", "none"},
+      {" $NONE$", "none", "NONE"}, {"", "", ""}, {std::string("a\0b", 3), "ab", "ab"},
+      {"[@`{~]/:", "", ""},  // next to the kept ranges
       {"a-b_c.d+e\\f#g(h)i\tj%k", "a-b_c.d+efghijk", "a-b_c.d+efghijk"},
       {"Caf\xC3\xA9 \xC9T\xE9", "caft", "CafT"},  // bytes above 127 go
   };
@@ -34,10 +33,8 @@ TEST(Names, EnumerationWords) {
   for (int type = 0; type <= 13; ++type) EXPECT_EQ(LayerTypeToName(type), types[type]);
   const char* const polarities[] = {"NOTSET", "POSITIVE", "NEGATIVE", "ERROR"};
   const char* const contexts[] = {"NOTSET", "BOARD", "MISC", "ERROR"};
-  for (int value = 0; value <= 3; ++value) {
-    EXPECT_EQ(PolarityToName(value), polarities[value]);
-    EXPECT_EQ(ContextToName(value), contexts[value]);
-  }
+  for (int value = 0; value <= 3; ++value) EXPECT_EQ(PolarityToName(value), polarities[value]);
+  for (int value = 0; value <= 3; ++value) EXPECT_EQ(ContextToName(value), contexts[value]);
   EXPECT_EQ(LayerTypeToName(-1), "ERROR");
   EXPECT_EQ(f.sink.Errors(), (std::vector<std::string>{
                                  "Layer enum not valid: 13", "Polarity enum not valid: 3",

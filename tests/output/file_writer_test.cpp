@@ -1,6 +1,5 @@
-// cFileWriter through a recording store: line endings, the header line,
-// byte counts and signed checksums, pending lines, handle 0, the destruction
-// message and the summary file.
+// cFileWriter through a recording store: line endings, header line, counts
+// and signed checksums, pending lines, handle 0, failures and the summary.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -17,8 +16,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// A server for the two output switches, and a store for the job that throws
-// when asked to open the path or write the text `throwOn`.
+// A server for the two switches and a store that throws on `throwOn`.
 struct Job : RecordingStore {
   Job(bool crlf, bool header) {
     static_cast<KELPIE*>(f.server)->useCrLf = crlf;
@@ -37,12 +35,6 @@ struct Job : RecordingStore {
   ServerFixture f;
   std::string throwOn;
 };
-
-std::string LocalDate(std::time_t when) {
-  char buffer[16];
-  std::strftime(buffer, sizeof buffer, "%d/%m/%Y", std::localtime(&when));
-  return buffer;
-}
 
 TEST(FileWriter, LinesCountsAndSummary) {
   Job job(false, true);
@@ -71,7 +63,6 @@ TEST(FileWriter, LinesCountsAndSummary) {
   EXPECT_EQ(w.byteCount, static_cast<std::int32_t>(text.size()));
   EXPECT_EQ(w.checksum, sum);
   EXPECT_EQ(job.f.sink.Errors(), Texts{"Previous line was not completed: first 1.5x-0"});
-  EXPECT_EQ(job.f.sink.Infos(), Texts{"Write d\\f complete"});
 
   std::smatch m;
   const std::string summary = job.files["d\\.f.sum"];
@@ -81,7 +72,11 @@ TEST(FileWriter, LinesCountsAndSummary) {
       << summary;
   EXPECT_EQ(m[1], std::to_string(text.size()));
   EXPECT_EQ(m[2], std::to_string(sum));
-  EXPECT_TRUE(m[3] == LocalDate(before) || m[3] == LocalDate(after)) << m[3];
+  auto date = [](std::time_t t) {
+    char text[16];
+    return std::string(text, std::strftime(text, sizeof text, "%d/%m/%Y", std::localtime(&t)));
+  };
+  EXPECT_TRUE(m[3] == date(before) || m[3] == date(after)) << m[3];
   EXPECT_EQ(job.calls, (Texts{"mkdir d", "open d\\f", "close d\\f", "open d\\.f.sum",
                               "close d\\.f.sum"}));
 }
@@ -95,19 +90,14 @@ TEST(FileWriter, CrLfWithoutHeader) {
   a.WriteLine("\xE9");  // counts as -23, not 233
   EXPECT_EQ(a.checksum, 154 - 23 + 13 + 10);
   a.Close();
-  cFileWriter b("d", "b", true);
-  b.Close();
   EXPECT_EQ(job.files["a"], "AB\r\n\xE9\r\n");
   EXPECT_EQ(job.calls.front(), "open a");  // no directory, no mkdir
-  EXPECT_EQ(job.Lines("d\\.b.sum").at(1), "SUM=0");
-  EXPECT_EQ(job.files["d\\.b.sum"].find('\r'), std::string::npos);  // always LF
 }
 
 TEST(FileWriter, Failures) {
   Job job(false, true);
   job.refuseOpen = [](const std::string& path) { return path == "d\\f"; };
   cFileWriter f("d", "f", true);  // refused: no header, lines go to handle 0
-  EXPECT_TRUE(f.closed);
   f.WriteLine("still counted");
   f.Close();
   EXPECT_EQ(job.writesToHandleZero, 1);

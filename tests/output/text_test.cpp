@@ -13,7 +13,6 @@
 namespace kelpie {
 namespace {
 
-// printf "%f", then trailing zeros and a trailing point removed.
 std::string PrintfTrimmed(double value) {
   char buffer[400];
   std::snprintf(buffer, sizeof buffer, "%f", value);
@@ -65,8 +64,7 @@ TEST(Text, NumberToTextEqualsPrintfEverywhere) {
 }
 
 TEST(Text, RotatePoint) {
-  // A clockwise turn in any quadrant and beyond a full circle; with angle 0
-  // the round trip leaves traces that print as -0.
+  // Clockwise in any quadrant and beyond a full circle; angle 0 leaves -0.
   for (const auto& [x, y, angle, text] :
        {std::tuple(1.0, 0.0, 90.0, "-0 -1"), {0.0, 1.0, 90.0, "1 0"}, {10.0, 0.0, 0.0, "10 -0"},
         {0.0, -5.0, 0.0, "-0 -5"}, {0.0, 0.0, 0.0, "0 0"}, {3.0, 4.0, 30.0, "4.598076 1.964102"},
