@@ -1,5 +1,5 @@
-// The console sink: verbatim texts, the four property formats, quiet mode
-// and the terminal's progress line.
+// The console sink: verbatim texts, the four property formats and the
+// terminal's progress line; the command line.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -49,16 +49,6 @@ TEST(HostConsole, PrintsEveryTextVerbatim) {
   EXPECT_FALSE(IsPropertyFormat("Write job started: %s"));
 }
 
-TEST(HostConsole, QuietKeepsWarningsAndErrors) {
-  Streams streams;
-  Console console(streams.out, streams.err, true, true);
-  Send(console);
-  console.Note("Wrote out/board.tgz");
-  EXPECT_EQ(Read(streams.out), "");
-  EXPECT_EQ(Read(streams.err),
-            "warning: Could not find surface pad: %s%n\nerror: Reference R%n1 already defined.\n");
-}
-
 TEST(HostConsole, TerminalFoldsAnExportIntoOneProgressLine) {
   Streams streams;
   Console console(streams.out, streams.err, false, true);
@@ -101,15 +91,9 @@ TEST(HostOptions, FormatsDefaultsAndRefusals) {
   ASSERT_TRUE(ParseOptions(4, generated, options, error));
   EXPECT_EQ(options.generate, 250);
 
-  const char* negative[] = {"kelpie-export", "--generate", "-1"};
-  EXPECT_FALSE(ParseOptions(3, negative, options, error));
-  EXPECT_EQ(error, "--generate needs a whole number of components from 1 to 100000000, not \"-1\"");
-  const char* dangling[] = {"kelpie-export", "-o"};
-  EXPECT_FALSE(ParseOptions(2, dangling, options, error));
-  EXPECT_EQ(error, "-o needs a value");
-  const char* unknown[] = {"kelpie-export", "--odbpp"};
-  EXPECT_FALSE(ParseOptions(2, unknown, options, error));
-  EXPECT_EQ(error, "unknown option --odbpp");
+  const char* both[] = {"kelpie-export", "board.json", "--generate", "5"};
+  EXPECT_FALSE(ParseOptions(4, both, options, error));
+  EXPECT_EQ(error, "give either a design file or --generate, not both");
 }
 
 }  // namespace
