@@ -2,7 +2,6 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -11,7 +10,6 @@
 #include <csignal>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -27,17 +25,10 @@ ScratchDirectory::ScratchDirectory() {
   path_ = pattern;
 }
 
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code ignored;
-  // A test may have made a directory read-only.
-  for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
-       it.increment(ignored))
-    if (it->is_directory(ignored)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-  fs::remove_all(path_, ignored);
-}
+ScratchDirectory::~ScratchDirectory() { std::error_code ignored; fs::remove_all(path_, ignored); }
 
 RunResult RunExport(const std::vector<std::string>& arguments, const std::string& directory,
-                    const RunSettings& settings) {
+                    long long fileSizeLimit) {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = fork();
@@ -46,19 +37,12 @@ RunResult RunExport(const std::vector<std::string>& arguments, const std::string
     std::vector<char*> argv{const_cast<char*>(KELPIE_EXPORT_PROGRAM)};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    for (const auto& [name, value] : settings.environment) {
-      if (value) setenv(name.c_str(), value->c_str(), 1);
-      else unsetenv(name.c_str());
-    }
-    if (settings.fileSizeLimit >= 0) {
-      // Without the signal a write past the limit fails with EFBIG.
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{static_cast<rlim_t>(settings.fileSizeLimit), static_cast<rlim_t>(settings.fileSizeLimit)};
+    if (fileSizeLimit >= 0) {
+      signal(SIGXFSZ, SIG_IGN);  // so that a write past the limit fails with EFBIG
+      const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
-    const int input = open("/dev/null", O_RDONLY);
-    if (chdir(directory.c_str()) != 0 || input < 0) _exit(127);
-    dup2(input, 0);
+      if (chdir(directory.c_str()) != 0) _exit(127);
     dup2(out[1], 1);
     dup2(err[1], 2);
     close(out[0]);
@@ -77,13 +61,8 @@ RunResult RunExport(const std::vector<std::string>& arguments, const std::string
       if (streams[i].fd < 0 || streams[i].revents == 0) continue;
       char buffer[4096];
       const ssize_t n = read(streams[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        texts[i]->append(buffer, static_cast<size_t>(n));
-      } else {
-        close(streams[i].fd);
-        streams[i].fd = -1;
-        --open;
-      }
+      if (n > 0) texts[i]->append(buffer, static_cast<size_t>(n));
+      else close(streams[i].fd), streams[i].fd = -1, --open;
     }
   }
   int status = 0;
@@ -93,44 +72,36 @@ RunResult RunExport(const std::vector<std::string>& arguments, const std::string
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
-  text << file.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary);
-  file << text;
+  std::ofstream(path, std::ios::binary) << text;
 }
 
-std::map<std::string, std::string> TreeFiles(const std::string& root) {
-  std::map<std::string, std::string> files;
+Files TreeFiles(const std::string& root) {
+  Files files;
   for (const auto& entry : fs::recursive_directory_iterator(root))
     if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path().string());
   return files;
 }
 
-std::map<std::string, std::string> ArchiveFiles(const std::string& path, std::vector<std::string>* directories) {
-  std::map<std::string, std::string> files;
+Files ArchiveFiles(const std::string& path, std::vector<std::string>* directories) {
+  Files files;
   archive* reader = archive_read_new();
   archive_read_support_filter_all(reader);
   archive_read_support_format_all(reader);
-  if (archive_read_open_filename(reader, path.c_str(), 1 << 16) != ARCHIVE_OK) {
-    archive_read_free(reader);
-    throw std::runtime_error("cannot open archive " + path);
-  }
+  archive_read_open_filename(reader, path.c_str(), 1 << 16);  // on failure: no entries
   archive_entry* entry = nullptr;
   while (archive_read_next_header(reader, &entry) == ARCHIVE_OK) {
     const std::string name = archive_entry_pathname(entry);
-    if (archive_entry_filetype(entry) == AE_IFDIR) {
-      if (directories != nullptr) directories->push_back(name);
-      continue;
-    }
-    std::string data;
+    if (archive_entry_filetype(entry) == AE_IFDIR && directories != nullptr) directories->push_back(name);
+    if (archive_entry_filetype(entry) == AE_IFDIR) continue;
+    std::string& data = files[name];
     char buffer[8192];
     for (la_ssize_t n; (n = archive_read_data(reader, buffer, sizeof buffer)) > 0;) data.append(buffer, n);
-    files[name] = data;
   }
   archive_read_free(reader);
   return files;
@@ -149,16 +120,10 @@ std::vector<std::string> AllPaths(const std::string& root) {
 std::string TinyDesign() {
   return R"({
   "job": {"name": "tiny", "thickness": 0.062},
-  "layers": [
-    {"name": "ct", "row": 1, "type": "component-top"},
-    {"name": "top", "row": 2, "type": "signal"},
-    {"name": "bottom", "row": 3, "type": "signal"},
-    {"name": "cb", "row": 4, "type": "component-bottom"},
-    {"name": "drill", "row": 5, "drill": {"from": "top", "to": "bottom"}}
-  ],
-  "steps": [{
-    "name": "pcb",
-    "profile": [[0, 0], [1, 0], [1, 1], [0, 1]],
+  "layers": [{"name": "ct", "row": 1, "type": "component-top"}, {"name": "top", "row": 2, "type": "signal"},
+             {"name": "bottom", "row": 3, "type": "signal"}, {"name": "cb", "row": 4, "type": "component-bottom"},
+             {"name": "drill", "row": 5, "drill": {"from": "top", "to": "bottom"}}],
+  "steps": [{"name": "pcb", "profile": [[0, 0], [1, 0], [1, 1], [0, 1]],
     "padShapes": [{"name": "p", "shape": "rectangle", "width": 0.02, "height": 0.03},
                   {"name": "hole", "shape": "round", "diameter": 0.012, "plated": true}],
     "pinTypes": [{"name": "smd", "pads": [{"shape": "p", "layer": "top"}]},
@@ -171,8 +136,7 @@ std::string TinyDesign() {
                              {"pinType": "smd", "x": 0.53, "y": 0.5, "net": "B", "pads": [{"layer": "top", "shape": "p"}]}]}],
     "pins": [{"pinType": "via", "x": 0.2, "y": 0.2, "kind": 3, "net": "A", "pads": [{"layer": "drill", "shape": "hole"}]}],
     "features": [{"type": "line", "layer": "top", "from": [0.2, 0.2], "to": [0.47, 0.5], "width": 0.01, "net": "A"}]
-  }]
-})";
+  }]})";
 }
 
 }  // namespace kelpie::host::test

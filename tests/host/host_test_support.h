@@ -4,14 +4,14 @@
 #define KELPIE_TESTS_HOST_SUPPORT_H
 
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace kelpie::host::test {
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it at the end of the scope.
+using Files = std::map<std::string, std::string>;
+
+// A fresh temporary directory, removed with everything in it at scope end.
 class ScratchDirectory {
  public:
   ScratchDirectory();
@@ -26,41 +26,25 @@ class ScratchDirectory {
 };
 
 struct RunResult {
-  int status = -1;  // exit status; -1 when the program did not exit normally
-  std::string out;
-  std::string err;
+  int status = -1;  // -1 when the program did not exit normally
+  std::string out, err;
 };
 
-// How the program is started beyond its arguments.
-struct RunSettings {
-  // Environment changes: a value sets the variable, none removes it.
-  std::vector<std::pair<std::string, std::optional<std::string>>> environment;
-  // RLIMIT_FSIZE in bytes (every write past it fails as on a full disk);
-  // negative: no limit.
-  long long fileSizeLimit = -1;
-};
-
-// Runs kelpie-export with the arguments in directory and collects its exit
-// status and both output streams (through pipes, which no file size limit
-// touches).
+// Runs kelpie-export in directory. A non-negative fileSizeLimit (bytes) makes
+// every write past it fail the way a full disk does.
 RunResult RunExport(const std::vector<std::string>& arguments, const std::string& directory,
-                    const RunSettings& settings = {});
+                    long long fileSizeLimit = -1);
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
-
-// Regular files under root, by path relative to root.
-std::map<std::string, std::string> TreeFiles(const std::string& root);
-// Regular files in a .tgz or .zip, by their path in the archive; the
-// directory entries go to directories when given.
-std::map<std::string, std::string> ArchiveFiles(const std::string& path,
-                                                std::vector<std::string>* directories = nullptr);
-
-// Every path under root (files and directories), relative to root, sorted.
+Files TreeFiles(const std::string& root);
+// Regular files under root or in a .tgz / .zip by relative path; the
+// archive's directory entries go to directories.
+Files ArchiveFiles(const std::string& path, std::vector<std::string>* directories = nullptr);
+// Every path under root (files and directories), relative, sorted.
 std::vector<std::string> AllPaths(const std::string& root);
 
-// A small valid design (one resistor, two nets, a drill layer) that exports
-// in both formats; tests change it to make the case they need.
+// A small valid design (one resistor, two nets, a via, a drill layer).
 std::string TinyDesign();
 
 }  // namespace kelpie::host::test
