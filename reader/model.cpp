@@ -1,0 +1,59 @@
+// Look-ups of the model and the problem list.
+#include "features.h"
+#include "idf.h"
+#include "job.h"
+#include "problems.h"
+
+namespace kelpie::reader {
+
+const KeyValue* KeyValueFile::Find(const std::string& key) const {
+  for (const KeyValue& entry : entries) {
+    if (entry.key == key) return &entry;
+  }
+  return nullptr;
+}
+
+const std::string& Features::SymbolName(int number) const {
+  static const std::string kNone;
+  if (number < 0 || static_cast<std::size_t>(number) >= symbols.size()) return kNone;
+  return symbols[static_cast<std::size_t>(number)].name;
+}
+
+const Layer* Step::FindLayer(const std::string& name) const {
+  for (const Layer& layer : layers) {
+    if (layer.name == name) return &layer;
+  }
+  return nullptr;
+}
+
+const Step* Job::FindStep(const std::string& name) const {
+  for (const Step& step : steps) {
+    if (step.name == name) return &step;
+  }
+  return nullptr;
+}
+
+const UserSymbol* Job::FindSymbol(const std::string& name) const {
+  for (const UserSymbol& symbol : symbols) {
+    if (symbol.name == name) return &symbol;
+  }
+  return nullptr;
+}
+
+const IdfPackage* IdfLibrary::Find(const std::string& geometry, const std::string& partNumber) const {
+  for (const IdfPackage& package : packages) {
+    if (package.geometry == geometry && package.partNumber == partNumber) return &package;
+  }
+  return nullptr;
+}
+
+void Problems::Add(std::string path, int line, std::string message) {
+  list_.push_back(Problem{std::move(path), line, std::move(message)});
+}
+
+std::string Show(const Problem& problem) {
+  if (problem.line <= 0) return problem.path + ": " + problem.message;
+  return problem.path + ":" + std::to_string(problem.line) + ": " + problem.message;
+}
+
+}  // namespace kelpie::reader
