@@ -5,6 +5,7 @@
 #ifndef KELPIE_READER_FEATURES_H
 #define KELPIE_READER_FEATURES_H
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -64,12 +65,16 @@ struct Feature {
   Point end;     // line, arc
   Point center;  // arc
   bool clockwise = false;  // arc
-  // Pads: turned counter-clockwise by `rotation` degrees after mirroring
-  // in x when `mirrored`.
+  // Pads: the symbol is mirrored in x (x becomes -x) when `mirrored`, then
+  // turned clockwise by `rotation` degrees, as ODB++ turns.
   double rotation = 0;
   bool mirrored = false;
   std::vector<Contour> contours;  // surface: islands and holes, in order
-  std::vector<FeatureAttribute> attributes;
+  // The record's attributes: Features::attributeValues from `firstAttribute`
+  // on, `attributeCount` of them (one pool per file keeps a pad record
+  // free of allocations of its own).
+  int firstAttribute = 0;
+  int attributeCount = 0;
 };
 
 struct Features {
@@ -79,9 +84,11 @@ struct Features {
   std::vector<TableEntry> attributes;  // "@"
   std::vector<TableEntry> texts;       // "&"
   std::vector<Feature> features;       // index = feature index
+  std::vector<FeatureAttribute> attributeValues;  // see Feature::firstAttribute
 
   // The symbol's name, or an empty text when the number is not in the table.
   const std::string& SymbolName(int number) const;
+  std::span<const FeatureAttribute> AttributesOf(const Feature& feature) const;
 };
 
 }  // namespace kelpie::reader

@@ -19,6 +19,11 @@ const std::string& Features::SymbolName(int number) const {
   return symbols[static_cast<std::size_t>(number)].name;
 }
 
+std::span<const FeatureAttribute> Features::AttributesOf(const Feature& feature) const {
+  return std::span<const FeatureAttribute>(attributeValues).subspan(static_cast<std::size_t>(feature.firstAttribute),
+                                                                   static_cast<std::size_t>(feature.attributeCount));
+}
+
 const Layer* Step::FindLayer(const std::string& name) const {
   for (const Layer& layer : layers) {
     if (layer.name == name) return &layer;
