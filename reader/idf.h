@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "features.h"
+#include "features_file.h"
 
 namespace kelpie::reader {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "features.h"
+#include "features_file.h"
 
 namespace kelpie::reader {
 

@@ -1,5 +1,5 @@
 // Look-ups of the model and the problem list.
-#include "features.h"
+#include "features_file.h"
 #include "idf.h"
 #include "job.h"
 #include "problems.h"
@@ -13,10 +13,20 @@ const KeyValue* KeyValueFile::Find(const std::string& key) const {
   return nullptr;
 }
 
+const TableEntry* FindEntry(const std::vector<TableEntry>& table, int number) {
+  if (number < 0) return nullptr;
+  const auto position = static_cast<std::size_t>(number);
+  if (position < table.size() && table[position].number == number) return &table[position];
+  for (const TableEntry& entry : table) {
+    if (entry.number == number) return &entry;
+  }
+  return nullptr;
+}
+
 const std::string& Features::SymbolName(int number) const {
   static const std::string kNone;
-  if (number < 0 || static_cast<std::size_t>(number) >= symbols.size()) return kNone;
-  return symbols[static_cast<std::size_t>(number)].name;
+  const TableEntry* entry = Symbol(number);
+  return entry != nullptr ? entry->name : kNone;
 }
 
 std::span<const FeatureAttribute> Features::AttributesOf(const Feature& feature) const {

@@ -44,16 +44,21 @@ class Source {
   // or cannot be read.
   virtual bool Read(const std::string& path, std::string& bytes, std::string& error) const = 0;
 
-  // "name/path": how messages show a file of this source.
+  // How messages show a file: "out/job/steps/pcb/profile" for a directory,
+  // "out/job.tgz/job/steps/pcb/profile" for an archive.
   std::string Show(const std::string& path) const;
 
  protected:
   Source(std::string name, std::string jobName) : name_(std::move(name)), jobName_(std::move(jobName)) {}
   void SetListing(std::vector<std::string> files, std::vector<std::string> directories);
+  void SetJobName(std::string jobName) { jobName_ = std::move(jobName); }
+  // Shown between the name and a path: an archive's top folder.
+  void SetShownFolder(std::string folder) { shownFolder_ = std::move(folder); }
 
  private:
   std::string name_;
   std::string jobName_;
+  std::string shownFolder_;
   std::vector<std::string> files_;
   std::vector<std::string> directories_;
 };

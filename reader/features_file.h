@@ -2,8 +2,8 @@
 // user symbol. The records stay in file order, which is both the order of
 // the feature indices that the EDA data quotes and the order in which they
 // are to be drawn (a negative feature clears what was drawn before it).
-#ifndef KELPIE_READER_FEATURES_H
-#define KELPIE_READER_FEATURES_H
+#ifndef KELPIE_READER_FEATURES_FILE_H
+#define KELPIE_READER_FEATURES_FILE_H
 
 #include <span>
 #include <string>
@@ -77,6 +77,10 @@ struct Feature {
   int attributeCount = 0;
 };
 
+// The entry of a table with this number, or null. Tables are numbered
+// 0, 1, ... in order; a file that breaks the order is still searched.
+const TableEntry* FindEntry(const std::vector<TableEntry>& table, int number);
+
 struct Features {
   std::string path;
   bool millimetres = false;  // a unit line said MM (coordinates converted)
@@ -88,9 +92,12 @@ struct Features {
 
   // The symbol's name, or an empty text when the number is not in the table.
   const std::string& SymbolName(int number) const;
+  const TableEntry* Symbol(int number) const { return FindEntry(symbols, number); }
+  const TableEntry* Attribute(int number) const { return FindEntry(attributes, number); }
+  const TableEntry* Text(int number) const { return FindEntry(texts, number); }
   std::span<const FeatureAttribute> AttributesOf(const Feature& feature) const;
 };
 
 }  // namespace kelpie::reader
 
-#endif  // KELPIE_READER_FEATURES_H
+#endif  // KELPIE_READER_FEATURES_FILE_H

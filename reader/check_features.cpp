@@ -1,0 +1,88 @@
+// One features file: every symbol, attribute name and text that a record
+// quotes is in its table, lines and arcs are drawn with round or square
+// symbols, user symbols exist under symbols/, contours close.
+#include <cmath>
+#include <string>
+
+#include "check_parts.h"
+#include "symbol_name.h"
+#include "text.h"
+
+namespace kelpie::reader {
+namespace {
+
+// Attributes whose value is a number of the "&" table.
+bool IsTextAttribute(const std::string& name) { return name == ".geometry" || name == ".comment" || name == ".net_name"; }
+
+bool Near(Point a, Point b) { return std::fabs(a.x - b.x) < 1e-9 && std::fabs(a.y - b.y) < 1e-9; }
+
+bool DrawsLines(const std::string& symbol) {
+  const SymbolShape shape = ParseSymbolName(symbol).shape;
+  return shape == SymbolShape::kRound || shape == SymbolShape::kSquare;
+}
+
+const char* KindName(FeatureKind kind) {
+  switch (kind) {
+    case FeatureKind::kPad:
+      return "pad";
+    case FeatureKind::kLine:
+      return "line";
+    case FeatureKind::kArc:
+      return "arc";
+    case FeatureKind::kSurface:
+      return "surface";
+  }
+  return "feature";
+}
+
+void CheckAttributes(const Features& file, const Feature& feature, Problems& problems) {
+  for (const FeatureAttribute& attribute : file.AttributesOf(feature)) {
+    const TableEntry* entry = file.Attribute(attribute.number);
+    if (entry == nullptr) {
+      problems.Add(file.path, feature.line, "attribute " + std::to_string(attribute.number) +
+                                                " is not in the attribute-name table (" +
+                                                std::to_string(file.attributes.size()) + " names)");
+      continue;
+    }
+    const std::string& name = entry->name;
+    if (!IsTextAttribute(name)) continue;
+    int text = -1;
+    if (!attribute.hasValue || !ParseInteger(attribute.value, text) || file.Text(text) == nullptr) {
+      problems.Add(file.path, feature.line, "the value '" + attribute.value + "' of " + name +
+                                                " is not a number of the text table (" +
+                                                std::to_string(file.texts.size()) + " texts)");
+    }
+  }
+}
+
+}  // namespace
+
+void CheckFeatures(const Job& job, const Features& file, Problems& problems) {
+  for (const TableEntry& entry : file.symbols) {
+    if (ParseSymbolName(entry.name).shape != SymbolShape::kUser) continue;
+    const UserSymbol* symbol = job.FindSymbol(entry.name);
+    if (symbol == nullptr || !symbol->features)
+      problems.Add(file.path, entry.line, "symbol " + entry.name + " is neither a standard symbol nor in symbols/" +
+                                              entry.name + "/features");
+  }
+  for (const Feature& feature : file.features) {
+    if (feature.kind != FeatureKind::kSurface) {
+      const TableEntry* symbol = file.Symbol(feature.symbol);
+      if (symbol == nullptr) {
+        problems.Add(file.path, feature.line, "symbol " + std::to_string(feature.symbol) +
+                                                  " is not in the symbol table (" +
+                                                  std::to_string(file.symbols.size()) + " symbols)");
+      } else if (feature.kind != FeatureKind::kPad && !DrawsLines(symbol->name)) {
+        problems.Add(file.path, feature.line, std::string(KindName(feature.kind)) + " drawn with symbol " +
+                                                  symbol->name + " (round or square needed)");
+      }
+    }
+    for (const Contour& contour : feature.contours) {
+      if (!contour.segments.empty() && !Near(contour.segments.back().end, contour.start))
+        problems.Add(file.path, contour.line, "contour does not end where it begins");
+    }
+    CheckAttributes(file, feature, problems);
+  }
+}
+
+}  // namespace kelpie::reader

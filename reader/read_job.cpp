@@ -1,0 +1,157 @@
+// Reads every file of a job that the model knows, in the order of the
+// matrix, and every .sum companion.
+#include "read_job.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "parse.h"
+
+namespace kelpie::reader {
+namespace {
+
+class JobReader {
+ public:
+  JobReader(const Source& source, Problems& problems) : source_(source), problems_(problems) {}
+
+  Job Read() {
+    Job job;
+    job.name = source_.jobName();
+    Load("matrix/matrix", job.matrix, ParseMatrix);
+    Load("misc/info", job.info, ParseKeyValues);
+    Load("misc/attrlist", job.attributes, ParseKeyValues);
+    for (const std::string& name : StepNames(job)) job.steps.push_back(ReadStep(job, name));
+    for (const std::string& name : source_.Subdirectories("symbols")) {
+      UserSymbol& symbol = job.symbols.emplace_back();
+      symbol.name = name;
+      Load("symbols/" + name + "/features", symbol.features, ParseFeatures);
+      Load("symbols/" + name + "/attrlist", symbol.attributes, ParseKeyValues);
+    }
+    ReadSummaries(job);
+    return job;
+  }
+
+ private:
+  // Parses the file into `target` when the job has it.
+  template <typename Model, typename Parser>
+  void Load(const std::string& path, std::optional<Model>& target, Parser parse) {
+    if (!source_.HasFile(path)) return;
+    std::string bytes;
+    std::string error;
+    if (!source_.Read(path, bytes, error)) {
+      problems_.Add(source_.Show(path), 0, error);
+      return;
+    }
+    target = parse(bytes, source_.Show(path), problems_);
+  }
+
+  // The steps named by the matrix that have a directory, then the other
+  // step directories.
+  std::vector<std::string> StepNames(const Job& job) const {
+    std::vector<std::string> names;
+    if (job.matrix) {
+      std::vector<MatrixStep> steps = job.matrix->steps;
+      std::stable_sort(steps.begin(), steps.end(),
+                       [](const MatrixStep& a, const MatrixStep& b) { return a.column < b.column; });
+      for (const MatrixStep& step : steps) {
+        if (source_.HasDirectory("steps/" + step.name) && !step.name.empty() &&
+            std::find(names.begin(), names.end(), step.name) == names.end())
+          names.push_back(step.name);
+      }
+    }
+    for (const std::string& name : source_.Subdirectories("steps")) {
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
+  }
+
+  std::vector<std::string> LayerNames(const Job& job, const std::string& stepPath) const {
+    std::vector<std::string> names;
+    if (job.matrix) {
+      std::vector<MatrixLayer> layers = job.matrix->layers;
+      std::stable_sort(layers.begin(), layers.end(),
+                       [](const MatrixLayer& a, const MatrixLayer& b) { return a.row < b.row; });
+      for (const MatrixLayer& layer : layers) {
+        if (!layer.name.empty() && source_.HasDirectory(stepPath + "/layers/" + layer.name) &&
+            std::find(names.begin(), names.end(), layer.name) == names.end())
+          names.push_back(layer.name);
+      }
+    }
+    for (const std::string& name : source_.Subdirectories(stepPath + "/layers")) {
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
+  }
+
+  Step ReadStep(const Job& job, const std::string& name) {
+    Step step;
+    step.name = name;
+    const std::string path = "steps/" + name;
+    Load(path + "/profile", step.profile, ParseFeatures);
+    Load(path + "/stephdr", step.header, ParseKeyValues);
+    Load(path + "/attrlist", step.attributes, ParseKeyValues);
+    for (const std::string& layerName : LayerNames(job, path)) {
+      Layer& layer = step.layers.emplace_back();
+      layer.name = layerName;
+      const std::string layerPath = path + "/layers/" + layerName;
+      Load(layerPath + "/features", layer.features, ParseFeatures);
+      Load(layerPath + "/tools", layer.tools, ParseTools);
+      Load(layerPath + "/components", layer.components, ParseComponents);
+      Load(layerPath + "/attrlist", layer.attributes, ParseKeyValues);
+    }
+    Load(path + "/eda/data", step.eda, ParseEdaData);
+    Load(path + "/netlists/cadnet/netlist", step.netlist, ParseNetlist);
+    return step;
+  }
+
+  void ReadSummaries(Job& job) {
+    for (const std::string& path : source_.files()) {
+      const std::size_t slash = path.rfind('/');
+      const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+      const std::string file = path.substr(directory.size());
+      if (file.size() <= 5 || file[0] != '.' || !file.ends_with(".sum")) continue;
+      std::string bytes;
+      std::string error;
+      if (!source_.Read(path, bytes, error)) {
+        problems_.Add(source_.Show(path), 0, error);
+        continue;
+      }
+      const std::string subject = directory + file.substr(1, file.size() - 5);
+      job.summaries.push_back(ParseSummary(bytes, source_.Show(path), subject, problems_));
+    }
+  }
+
+  const Source& source_;
+  Problems& problems_;
+};
+
+bool ReadWhole(const std::string& path, std::string& bytes, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = path + ": cannot open the file";
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  bytes = text.str();
+  return true;
+}
+
+}  // namespace
+
+Job ReadJob(const Source& source, Problems& problems) { return JobReader(source, problems).Read(); }
+
+bool ReadIdf(const std::string& boardPath, IdfJob& job, Problems& problems, std::string& error) {
+  std::string libraryPath = boardPath;
+  if (libraryPath.ends_with(".emn")) libraryPath.resize(libraryPath.size() - 4);
+  libraryPath += ".emp";
+  std::string board;
+  std::string library;
+  if (!ReadWhole(boardPath, board, error) || !ReadWhole(libraryPath, library, error)) return false;
+  job.board = ParseIdfBoard(board, boardPath, problems);
+  job.library = ParseIdfLibrary(library, libraryPath, problems);
+  return true;
+}
+
+}  // namespace kelpie::reader
