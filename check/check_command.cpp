@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <new>
+#include <optional>
 
 #include "checks.h"
+#include "gallery.h"
 #include "read_job.h"
 
 namespace kelpie::check {
@@ -45,13 +47,25 @@ Status Report(const Problems& problems, std::FILE* out) {
   return problems.empty() ? kPassed : kProblems;
 }
 
-Status CheckOdb(const std::string& path, const CheckOptions& options, std::FILE* out, std::FILE* err) {
+// Reports a job that could not be read, and lists it on the index page.
+Status Unreadable(const std::string& path, const std::string& error, Gallery* gallery, std::FILE* err) {
+  std::fprintf(err, "kelpie-check: %s\n", error.c_str());
+  if (gallery != nullptr) gallery->AddUnreadable(path, error);
+  return kUnreadable;
+}
+
+// A picture that cannot be written makes the run fail as bad input does.
+Status Rendered(bool written, const std::string& error, Status status, std::FILE* err) {
+  if (written) return status;
+  std::fprintf(err, "kelpie-check: %s\n", error.c_str());
+  return kUnreadable;
+}
+
+Status CheckOdb(const std::string& path, const CheckOptions& options, Gallery* gallery, std::FILE* out,
+                std::FILE* err) {
   std::string error;
   const std::unique_ptr<reader::Source> source = reader::OpenSource(path, options.limits, error);
-  if (!source) {
-    std::fprintf(err, "kelpie-check: %s\n", error.c_str());
-    return kUnreadable;
-  }
+  if (!source) return Unreadable(path, error, gallery, err);
   Problems problems;
   const reader::Job job = reader::ReadJob(*source, problems);
   reader::CheckJob(*source, job, problems);
@@ -59,17 +73,16 @@ Status CheckOdb(const std::string& path, const CheckOptions& options, std::FILE*
   if (!options.quiet)
     std::fprintf(out, "%s: ODB++ job %s: %s; %s\n", path.c_str(), job.name.c_str(), Contents(job).c_str(),
                  Verdict(problems).c_str());
-  return status;
+  if (gallery == nullptr) return status;
+  return Rendered(gallery->AddOdb(path, job, Contents(job), problems, error), error, status, err);
 }
 
-Status CheckIdf(const std::string& path, const CheckOptions& options, std::FILE* out, std::FILE* err) {
+Status CheckIdf(const std::string& path, const CheckOptions& options, Gallery* gallery, std::FILE* out,
+                std::FILE* err) {
   reader::IdfJob job;
   Problems problems;
   std::string error;
-  if (!reader::ReadIdf(path, job, problems, error)) {
-    std::fprintf(err, "kelpie-check: %s\n", error.c_str());
-    return kUnreadable;
-  }
+  if (!reader::ReadIdf(path, job, problems, error)) return Unreadable(path, error, gallery, err);
   reader::CheckIdf(job, problems);
   const Status status = Report(problems, out);
   if (!options.quiet)
@@ -78,7 +91,8 @@ Status CheckIdf(const std::string& path, const CheckOptions& options, std::FILE*
                  Plural(job.board.placements.size(), "placement", "placements").c_str(),
                  Plural(job.library.packages.size(), "library package", "library packages").c_str(),
                  Verdict(problems).c_str());
-  return status;
+  if (gallery == nullptr) return status;
+  return Rendered(gallery->AddIdf(path, job, "", problems, error), error, status, err);
 }
 
 }  // namespace
@@ -131,21 +145,27 @@ bool ParseCheckOptions(int argc, const char* const* argv, CheckOptions& options,
 }
 
 int RunChecks(const CheckOptions& options, std::FILE* out, std::FILE* err) {
-  if (!options.renderDirectory.empty()) {
-    std::fprintf(err, "kelpie-check: --render is not yet available\n");
-    return kUnreadable;
-  }
+  std::optional<Gallery> gallery;
+  if (!options.renderDirectory.empty()) gallery.emplace(options.renderDirectory);
+  Gallery* pictures = gallery ? &*gallery : nullptr;
   int result = kPassed;
   for (const std::string& path : options.jobs) {
     Status status = kUnreadable;
     try {
       const bool idf = path.ends_with(".emn") && !std::filesystem::is_directory(path);
-      status = idf ? CheckIdf(path, options, out, err) : CheckOdb(path, options, out, err);
+      status = idf ? CheckIdf(path, options, pictures, out, err) : CheckOdb(path, options, pictures, out, err);
     } catch (const std::bad_alloc&) {
       std::fprintf(err, "kelpie-check: %s: out of memory while reading\n", path.c_str());
     }
     result = std::max(result, static_cast<int>(status));
   }
+  std::string error;
+  if (gallery && !gallery->Finish(error)) {
+    std::fprintf(err, "kelpie-check: %s\n", error.c_str());
+    return kUnreadable;
+  }
+  if (gallery && !options.quiet)
+    std::fprintf(out, "Pictures: %s/index.html\n", options.renderDirectory.c_str());
   return result;
 }
 

@@ -1,0 +1,71 @@
+// Draws the features of one features file with cairo: pads by their symbol
+// (a standard symbol told from its name, or a user symbol of the job),
+// lines and arcs stroked with their symbol, surfaces with their holes.
+//
+// Features are drawn in file order in the cairo context's current source:
+// a positive feature adds its area, a negative one clears what lies
+// beneath it (cairo's CLEAR operator), so the caller draws a layer into a
+// group of its own when the clearing must not reach other layers.
+#ifndef KELPIE_CHECK_RENDER_LAYER_H
+#define KELPIE_CHECK_RENDER_LAYER_H
+
+#include <cairo.h>
+
+#include <cstddef>
+#include <unordered_map>
+#include <vector>
+
+#include "job.h"
+#include "render_view.h"
+#include "symbol_name.h"
+
+namespace kelpie::check {
+
+// Adds a closed contour to the current path (for filling it or, as a
+// board outline, stroking it).
+void AddContour(cairo_t* cairo, const reader::Contour& contour);
+
+class FeaturePainter {
+ public:
+  // `job` provides the user symbols. The view sets how thin a line may be
+  // drawn (one pixel at least, so that hair lines stay visible) and how far
+  // from the board a feature may lie and still be drawn.
+  FeaturePainter(const reader::Job& job, const View& view);
+
+  // Draws every feature of the file in the user space of the context's
+  // current matrix, which must be the view's. `invert` swaps the polarity
+  // of every feature (the features of a negative layer clear).
+  void Paint(cairo_t* cairo, const reader::Features& features, bool invert = false);
+
+  // Features left out so far: their symbol is unknown, they lie absurdly
+  // far from the board, or the picture's budget of shapes was spent.
+  std::size_t skipped() const { return skipped_; }
+
+ private:
+  struct Symbol {
+    reader::StandardSymbol standard;
+    const reader::Features* user = nullptr;  // the symbol's own features, when not standard
+  };
+
+  void PaintFile(cairo_t* cairo, const reader::Features& features, bool invert, int depth);
+  void PaintPad(cairo_t* cairo, const reader::Feature& pad, const Symbol& symbol, bool invert, int depth);
+  void PaintLine(cairo_t* cairo, const reader::Feature& line, const Symbol& symbol);
+  void PaintArc(cairo_t* cairo, const reader::Feature& arc, const Symbol& symbol);
+  void PaintSurface(cairo_t* cairo, const reader::Features& features, const reader::Feature& surface);
+  // The symbols of a file's table, resolved once per file.
+  const std::vector<Symbol>& SymbolsOf(const reader::Features& features);
+  const Symbol* Find(const reader::Features& features, int number);
+  bool Spend();
+
+  const reader::Job& job_;
+  View view_;
+  double largest_ = 0;       // the largest symbol size drawn
+  double minimumWidth_ = 0;  // of a stroke
+  std::unordered_map<const reader::Features*, std::vector<Symbol>> symbols_;
+  std::size_t budget_;
+  std::size_t skipped_ = 0;
+};
+
+}  // namespace kelpie::check
+
+#endif  // KELPIE_CHECK_RENDER_LAYER_H

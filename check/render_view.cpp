@@ -1,0 +1,149 @@
+#include "render_view.h"
+
+#include <cairo-svg.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace kelpie::check {
+
+void Box::Add(reader::Point point) {
+  if (empty) {
+    minX = maxX = point.x;
+    minY = maxY = point.y;
+    empty = false;
+    return;
+  }
+  minX = std::min(minX, point.x);
+  maxX = std::max(maxX, point.x);
+  minY = std::min(minY, point.y);
+  maxY = std::max(maxY, point.y);
+}
+
+void Box::Add(reader::Point center, double radius) {
+  Add({center.x - radius, center.y - radius});
+  Add({center.x + radius, center.y + radius});
+}
+
+cairo_matrix_t View::Matrix() const {
+  cairo_matrix_t matrix;
+  const double x0 = fromBelow ? box.maxX * scale : -box.minX * scale;
+  cairo_matrix_init(&matrix, fromBelow ? -scale : scale, 0, 0, -scale, x0, box.maxY * scale);
+  return matrix;
+}
+
+bool View::Reaches(reader::Point point) const {
+  const double reach = 1e6 / scale;
+  return point.x >= box.minX - reach && point.x <= box.maxX + reach && point.y >= box.minY - reach &&
+         point.y <= box.maxY + reach;
+}
+
+View FitView(Box box, int longSide, bool fromBelow) {
+  if (box.empty) box.Add({0, 0});
+  if (box.maxX - box.minX <= 0 && box.maxY - box.minY <= 0) {
+    box.Add({box.minX - 0.5, box.minY - 0.5});
+    box.Add({box.maxX + 0.5, box.maxY + 0.5});
+  }
+  const double margin = 0.02 * std::max(box.maxX - box.minX, box.maxY - box.minY);
+  box.minX -= margin;
+  box.minY -= margin;
+  box.maxX += margin;
+  box.maxY += margin;
+  View view;
+  view.fromBelow = fromBelow;
+  const double width = box.maxX - box.minX;
+  const double height = box.maxY - box.minY;
+  view.scale = longSide / std::max(width, height);
+  view.width = std::max(1, static_cast<int>(std::lround(width * view.scale)));
+  view.height = std::max(1, static_cast<int>(std::lround(height * view.scale)));
+  view.box = box;
+  return view;
+}
+
+void AddToBox(const reader::Features& features, Box& box) {
+  for (const reader::Feature& feature : features.features) {
+    switch (feature.kind) {
+      case reader::FeatureKind::kPad:
+        box.Add(feature.start);
+        break;
+      case reader::FeatureKind::kLine:
+        box.Add(feature.start);
+        box.Add(feature.end);
+        break;
+      case reader::FeatureKind::kArc:
+        box.Add(feature.center, std::hypot(feature.start.x - feature.center.x, feature.start.y - feature.center.y));
+        break;
+      case reader::FeatureKind::kSurface:
+        for (const reader::Contour& contour : ContoursOf(features, feature)) {
+          box.Add(contour.start);
+          for (const reader::Segment& segment : contour.segments) box.Add(segment.end);
+        }
+        break;
+    }
+  }
+}
+
+void SetColour(cairo_t* cairo, Colour colour) {
+  cairo_set_source_rgba(cairo, colour.red, colour.green, colour.blue, colour.alpha);
+}
+
+std::string PartPath(const std::string& path) { return path + ".part"; }
+
+bool Publish(const std::string& path, std::string& error) {
+  std::error_code failure;
+  std::filesystem::rename(PartPath(path), path, failure);
+  if (!failure) return true;
+  error = "cannot write " + path + ": " + failure.message();
+  std::filesystem::remove(PartPath(path), failure);
+  return false;
+}
+
+namespace {
+
+bool Failed(cairo_status_t status, const std::string& path, std::string& error) {
+  if (status == CAIRO_STATUS_SUCCESS) return false;
+  error = "cannot write " + path + ": " + cairo_status_to_string(status);
+  std::error_code ignored;
+  std::filesystem::remove(PartPath(path), ignored);
+  return true;
+}
+
+// Runs the drawing on a surface and reports the first error of either.
+cairo_status_t Draw(cairo_surface_t* surface, const Drawing& drawing) {
+  cairo_t* cairo = cairo_create(surface);
+  drawing(cairo);
+  const cairo_status_t status = cairo_status(cairo);
+  cairo_destroy(cairo);
+  return status;
+}
+
+bool WritePng(const View& view, const Drawing& drawing, const std::string& path, std::string& error) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, view.width, view.height);
+  cairo_status_t status = cairo_surface_status(surface);
+  if (status == CAIRO_STATUS_SUCCESS) status = Draw(surface, drawing);
+  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_write_to_png(surface, PartPath(path).c_str());
+  cairo_surface_destroy(surface);
+  return !Failed(status, path, error) && Publish(path, error);
+}
+
+bool WriteSvg(const View& view, const Drawing& drawing, const std::string& path, std::string& error) {
+  cairo_surface_t* surface = cairo_svg_surface_create(PartPath(path).c_str(), view.width, view.height);
+  cairo_status_t status = cairo_surface_status(surface);
+  if (status == CAIRO_STATUS_SUCCESS) status = Draw(surface, drawing);
+  cairo_surface_finish(surface);
+  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
+  cairo_surface_destroy(surface);
+  return !Failed(status, path, error) && Publish(path, error);
+}
+
+}  // namespace
+
+bool WritePicture(const View& view, const Drawing& drawing, const std::string& pngPath, const std::string& svgPath,
+                  std::string& error) {
+  if (!WritePng(view, drawing, pngPath, error)) return false;
+  return svgPath.empty() || WriteSvg(view, drawing, svgPath, error);
+}
+
+}  // namespace kelpie::check

@@ -1,0 +1,95 @@
+// Where a picture looks: the board area it shows, its size in pixels, and
+// whether it is seen from below. Drawing code works in board units (y up);
+// the view's matrix turns them into pixels (y down).
+#ifndef KELPIE_CHECK_RENDER_VIEW_H
+#define KELPIE_CHECK_RENDER_VIEW_H
+
+#include <cairo.h>
+
+#include <functional>
+#include <span>
+#include <string>
+
+#include "features_file.h"
+
+namespace kelpie::check {
+
+// The contours of a surface.
+inline std::span<const reader::Contour> ContoursOf(const reader::Features&, const reader::Feature& surface) {
+  return surface.contours;
+}
+
+// An axis-aligned box in board units; empty until a point is added.
+struct Box {
+  double minX = 0;
+  double minY = 0;
+  double maxX = 0;
+  double maxY = 0;
+  bool empty = true;
+
+  void Add(reader::Point point);
+  void Add(reader::Point center, double radius);  // a circle's extent
+};
+
+struct View {
+  Box box;             // the board area shown, margin included
+  double scale = 1;    // pixels per board unit
+  int width = 1;       // pixels
+  int height = 1;
+  bool fromBelow = false;  // mirrored left to right
+
+  cairo_matrix_t Matrix() const;
+  // Whether a point lies near enough to be drawn: within a million pixels
+  // of the picture (cairo's fixed-point coordinates end a little above 8
+  // million, and a hostile file may hold any number).
+  bool Reaches(reader::Point point) const;
+};
+
+// The long side of every picture, in pixels.
+constexpr int kPictureSize = 2000;
+
+// A view of the box plus a margin of 2% on every side, the long side
+// `longSide` pixels. An empty or degenerate box gives a view of one board
+// unit around its point.
+View FitView(Box box, int longSide, bool fromBelow);
+
+// The box of a features file: pad positions, line and arc ends and arc
+// circles, contour points. Sizes of symbols are not added.
+void AddToBox(const reader::Features& features, Box& box);
+
+struct Colour {
+  double red = 0;
+  double green = 0;
+  double blue = 0;
+  double alpha = 1;
+};
+
+void SetColour(cairo_t* cairo, Colour colour);
+
+// A picture as the index page lists it.
+struct Picture {
+  std::string title;   // a layer name, "top side"
+  std::string kind;    // "SIGNAL layer", "composite"
+  std::string png;     // path relative to the render directory
+  std::string svg;     // "" when there is none
+  std::string counts;  // what it shows: "1204 pads, 310 lines"
+};
+
+using Drawing = std::function<void(cairo_t* cairo)>;
+
+// Every file of a render directory is written as PartPath(path) and renamed
+// to its final name by Publish when complete, so that nothing half-written
+// carries a final name. Publish removes the part when the rename fails.
+std::string PartPath(const std::string& path);
+bool Publish(const std::string& path, std::string& error);
+
+// Draws a picture of the view's size and writes it as a PNG, and as an SVG
+// when svgPath is not empty. Each file is written under a temporary name
+// and renamed when complete. False with a message when a file cannot be
+// written.
+bool WritePicture(const View& view, const Drawing& drawing, const std::string& pngPath, const std::string& svgPath,
+                  std::string& error);
+
+}  // namespace kelpie::check
+
+#endif  // KELPIE_CHECK_RENDER_VIEW_H
