@@ -1,13 +1,18 @@
 #include "render_board.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include "render_components.h"
 #include "render_layer.h"
+#include "render_sides.h"
 
 namespace kelpie::check {
 namespace {
@@ -28,19 +33,12 @@ struct Sheet {
 // The colours of the layer pictures, on a dark background.
 constexpr Colour kBackground{0.10, 0.11, 0.12};
 constexpr Colour kBoardArea{0.15, 0.17, 0.19};
-constexpr Colour kProfileLine{0.60, 0.60, 0.60};
 constexpr Colour kCopperLayer{0.88, 0.56, 0.25};
 constexpr Colour kMaskLayer{0.25, 0.72, 0.40};
 constexpr Colour kSilkLayer{0.95, 0.95, 0.92};
 constexpr Colour kPasteLayer{0.72, 0.72, 0.76};
 constexpr Colour kDrillLayer{0.90, 0.86, 0.55};
 constexpr Colour kOtherLayer{0.55, 0.65, 0.95};
-// The colours of the board seen from a side.
-constexpr Colour kLaminate{0.55, 0.50, 0.32};
-constexpr Colour kCopper{0.72, 0.45, 0.20};
-constexpr Colour kSolderMask{0.0, 0.33, 0.12, 0.78};
-constexpr Colour kFinish{0.86, 0.72, 0.33};
-constexpr Colour kSilk{0.96, 0.96, 0.93};
 
 Role RoleOf(const std::string& type) {
   if (type == "SIGNAL" || type == "POWER_GROUND" || type == "MIXED") return Role::kCopper;
@@ -122,43 +120,20 @@ Box BoxOf(const reader::Step& step) {
   return box;
 }
 
-void FillBoard(cairo_t* cairo, const View& view, const reader::Step& step, FeaturePainter& painter) {
-  if (step.profile) {
-    painter.Paint(cairo, *step.profile);
-    return;
-  }
-  cairo_rectangle(cairo, view.box.minX, view.box.minY, view.box.maxX - view.box.minX, view.box.maxY - view.box.minY);
-  cairo_fill(cairo);
-}
-
-void StrokeProfile(cairo_t* cairo, const View& view, const reader::Step& step) {
-  if (!step.profile) return;
-  for (const reader::Feature& feature : step.profile->features) {
-    if (feature.kind != reader::FeatureKind::kSurface) continue;
-    for (const reader::Contour& contour : ContoursOf(*step.profile, feature)) {
-      if (view.Reaches(contour.start)) AddContour(cairo, contour);
-    }
-  }
-  SetColour(cairo, kProfileLine);
-  cairo_set_line_width(cairo, 1.5 / view.scale);
-  cairo_stroke(cairo);
-}
-
-// The area that layers cover, as an alpha mask in the view's space. A
-// negative layer covers the board but for its features.
-cairo_pattern_t* Coverage(cairo_t* cairo, const View& view, const reader::Step& step, FeaturePainter& painter,
-                          const std::vector<const Sheet*>& sheets) {
-  cairo_push_group_with_content(cairo, CAIRO_CONTENT_ALPHA);
-  for (const Sheet* sheet : sheets) {
-    if (!sheet->layer->features) continue;
-    cairo_push_group_with_content(cairo, CAIRO_CONTENT_ALPHA);
-    cairo_set_source_rgb(cairo, 0, 0, 0);
-    if (sheet->negative) FillBoard(cairo, view, step, painter);
-    painter.Paint(cairo, *sheet->layer->features, sheet->negative);
-    cairo_pop_group_to_source(cairo);
-    cairo_paint(cairo);
-  }
-  return cairo_pop_group(cairo);
+// Draws the layer's coverage: an 8-bit alpha image of the top view,
+// opaque where the layer puts material. A negative layer covers the board
+// but for its features.
+cairo_surface_t* DrawCoverage(const View& view, const reader::Step& step, const Sheet& sheet,
+                              FeaturePainter& painter) {
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_A8, view.width, view.height);
+  cairo_t* cairo = cairo_create(image);
+  const cairo_matrix_t matrix = view.Matrix();
+  cairo_set_matrix(cairo, &matrix);
+  cairo_set_source_rgb(cairo, 0, 0, 0);
+  if (sheet.negative) FillBoard(cairo, view, step, painter);
+  if (sheet.layer->features) painter.Paint(cairo, *sheet.layer->features, sheet.negative);
+  cairo_destroy(cairo);
+  return image;
 }
 
 void Background(cairo_t* cairo, const View& view) {
@@ -166,86 +141,52 @@ void Background(cairo_t* cairo, const View& view) {
   cairo_paint(cairo);
   const cairo_matrix_t matrix = view.Matrix();
   cairo_set_matrix(cairo, &matrix);
-}
-
-void PaintThrough(cairo_t* cairo, Colour colour, cairo_pattern_t* coverage) {
-  SetColour(cairo, colour);
-  cairo_mask(cairo, coverage);
-}
-
-void DrawLayer(cairo_t* cairo, const View& view, const reader::Job& job, const reader::Step& step, const Sheet& sheet,
-               std::size_t& skipped) {
-  FeaturePainter painter(job, view);
-  Background(cairo, view);
   SetColour(cairo, kBoardArea);
-  FillBoard(cairo, view, step, painter);
-  cairo_pattern_t* coverage = Coverage(cairo, view, step, painter, {&sheet});
-  PaintThrough(cairo, ColourOf(sheet.role), coverage);
-  cairo_pattern_destroy(coverage);
+}
+
+// What a layer picture shows over the layer itself: the components of a
+// component layer and the board's outline.
+void DrawOverLayer(cairo_t* cairo, const View& view, const reader::Step& step, const Sheet& sheet) {
   if (sheet.layer->components) {
     DrawComponents(cairo, view, *sheet.layer->components, step.eda ? &*step.eda : nullptr);
   }
   StrokeProfile(cairo, view, step);
-  skipped = painter.skipped();
 }
 
-// The layers that make up one side of the board.
-struct SideSheets {
-  std::vector<const Sheet*> copper, mask, silk, drill;
-};
-
-SideSheets SheetsOfSide(const std::vector<Sheet>& sheets, Side side) {
-  SideSheets result;
-  for (const Sheet& sheet : sheets) {
-    if (sheet.role == Role::kDrill) result.drill.push_back(&sheet);
-    if (sheet.side != side) continue;
-    if (sheet.role == Role::kCopper) result.copper.push_back(&sheet);
-    if (sheet.role == Role::kMask) result.mask.push_back(&sheet);
-    if (sheet.role == Role::kSilk) result.silk.push_back(&sheet);
-  }
-  return result;
+// The layer picture from its coverage.
+void DrawLayerRaster(cairo_t* cairo, const View& view, const reader::Step& step, const Sheet& sheet,
+                     FeaturePainter& painter, cairo_surface_t* coverage) {
+  Background(cairo, view);
+  FillBoard(cairo, view, step, painter);
+  cairo_identity_matrix(cairo);
+  SetColour(cairo, ColourOf(sheet.role));
+  cairo_mask_surface(cairo, coverage, 0, 0);
+  const cairo_matrix_t matrix = view.Matrix();
+  cairo_set_matrix(cairo, &matrix);
+  DrawOverLayer(cairo, view, step, sheet);
 }
 
-// The board from one side: laminate, copper, solder mask with its
-// openings, the finish on the copper that the openings bare, silk, the
-// drilled holes and the outline.
-void DrawSide(cairo_t* cairo, const View& view, const reader::Job& job, const reader::Step& step,
-              const SideSheets& sheets, std::size_t& skipped) {
+// The layer picture drawn in vectors, for the SVG. A layer that clears
+// nothing goes straight onto the picture, which keeps the SVG plain paths.
+void DrawLayerVectors(cairo_t* cairo, const View& view, const reader::Job& job, const reader::Step& step,
+                      const Sheet& sheet) {
   FeaturePainter painter(job, view);
   Background(cairo, view);
-  SetColour(cairo, kLaminate);
   FillBoard(cairo, view, step, painter);
-  cairo_pattern_t* copper = Coverage(cairo, view, step, painter, sheets.copper);
-  PaintThrough(cairo, kCopper, copper);
-  if (!sheets.mask.empty()) {
-    cairo_pattern_t* openings = Coverage(cairo, view, step, painter, sheets.mask);
+  SetColour(cairo, ColourOf(sheet.role));
+  if (sheet.negative || (sheet.layer->features && painter.Clears(*sheet.layer->features))) {
     cairo_push_group_with_content(cairo, CAIRO_CONTENT_ALPHA);
     cairo_set_source_rgb(cairo, 0, 0, 0);
-    FillBoard(cairo, view, step, painter);
-    cairo_set_operator(cairo, CAIRO_OPERATOR_DEST_OUT);
-    cairo_mask(cairo, openings);
-    cairo_pattern_t* mask = cairo_pop_group(cairo);
-    PaintThrough(cairo, kSolderMask, mask);
-    cairo_pattern_destroy(mask);
-    cairo_push_group_with_content(cairo, CAIRO_CONTENT_ALPHA);
-    cairo_set_source_rgb(cairo, 0, 0, 0);
-    cairo_mask(cairo, copper);
-    cairo_set_operator(cairo, CAIRO_OPERATOR_IN);
-    cairo_mask(cairo, openings);
-    cairo_pattern_t* bare = cairo_pop_group(cairo);
-    PaintThrough(cairo, kFinish, bare);
-    cairo_pattern_destroy(bare);
-    cairo_pattern_destroy(openings);
+    if (sheet.negative) FillBoard(cairo, view, step, painter);
+    if (sheet.layer->features) painter.Paint(cairo, *sheet.layer->features, sheet.negative);
+    cairo_pattern_t* coverage = cairo_pop_group(cairo);
+    SetColour(cairo, ColourOf(sheet.role));
+    cairo_mask(cairo, coverage);
+    cairo_pattern_destroy(coverage);
+  } else if (sheet.layer->features) {
+    painter.Paint(cairo, *sheet.layer->features);
   }
-  cairo_pattern_destroy(copper);
-  cairo_pattern_t* silk = Coverage(cairo, view, step, painter, sheets.silk);
-  PaintThrough(cairo, kSilk, silk);
-  cairo_pattern_destroy(silk);
-  cairo_pattern_t* holes = Coverage(cairo, view, step, painter, sheets.drill);
-  PaintThrough(cairo, kBackground, holes);
-  cairo_pattern_destroy(holes);
-  StrokeProfile(cairo, view, step);
-  skipped = painter.skipped();
+  DrawOverLayer(cairo, view, step, sheet);
 }
 
 std::string Counts(const reader::Layer& layer, std::size_t skipped) {
@@ -269,17 +210,107 @@ std::string Counts(const reader::Layer& layer, std::size_t skipped) {
   return text;
 }
 
-std::string Names(const std::vector<const Sheet*>& sheets) {
-  std::string text;
-  for (const Sheet* sheet : sheets) text += (text.empty() ? "" : ", ") + sheet->layer->name;
-  return text.empty() ? "none" : text;
+// Runs task(0), task(1), ... task(count - 1) on a few threads.
+void RunTasks(std::size_t count, const std::function<void(std::size_t)>& task) {
+  const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < count; i = next++) task(i);
+  };
+  std::vector<std::thread> helpers;
+  for (std::size_t i = 1; i < threads && i < count; ++i) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
 }
 
-std::string SideCounts(const SideSheets& sheets, std::size_t skipped) {
-  std::string text = "copper " + Names(sheets.copper) + "; mask " + Names(sheets.mask) + "; silk " +
-                     Names(sheets.silk) + "; drill " + Names(sheets.drill);
+// One picture's work and its outcome.
+struct Task {
+  const Sheet* sheet = nullptr;  // null: a side of the board
+  Picture picture;
+  cairo_surface_t* coverage = nullptr;  // of the sheet, kept while a side needs it
+  std::size_t skipped = 0;
+  std::string error;
+};
+
+bool NeededBySide(const Sheet& sheet) {
+  if (sheet.role == Role::kDrill) return true;
+  const bool material = sheet.role == Role::kCopper || sheet.role == Role::kMask || sheet.role == Role::kSilk;
+  return material && sheet.side != Side::kInner;
+}
+
+void RenderLayer(const reader::Job& job, const reader::Step& step, const View& view, const std::string& directory,
+                 Task& task) {
+  FeaturePainter painter(job, view);
+  task.coverage = DrawCoverage(view, step, *task.sheet, painter);
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, view.width, view.height);
+  cairo_t* cairo = cairo_create(image);
+  DrawLayerRaster(cairo, view, step, *task.sheet, painter, task.coverage);
+  cairo_destroy(cairo);
+  task.skipped = painter.skipped();
+  if (WritePng(image, directory + "/" + task.picture.png, task.error)) {
+    const Drawing vectors = [&](cairo_t* svg) { DrawLayerVectors(svg, view, job, step, *task.sheet); };
+    WriteSvg(view, vectors, directory + "/" + task.picture.svg, task.error);
+  }
+  cairo_surface_destroy(image);
+  if (!NeededBySide(*task.sheet)) {
+    cairo_surface_destroy(task.coverage);
+    task.coverage = nullptr;
+  }
+}
+
+SideCoverage CoverageOf(const std::vector<Task>& tasks, Side side) {
+  SideCoverage coverage;
+  for (const Task& task : tasks) {
+    if (task.coverage == nullptr) continue;
+    const Sheet& sheet = *task.sheet;
+    if (sheet.role == Role::kDrill) coverage.drill.push_back(task.coverage);
+    if (sheet.side != side) continue;
+    if (sheet.role == Role::kCopper) coverage.copper.push_back(task.coverage);
+    if (sheet.role == Role::kMask) coverage.mask.push_back(task.coverage);
+    if (sheet.role == Role::kSilk) coverage.silk.push_back(task.coverage);
+  }
+  return coverage;
+}
+
+std::string SideCounts(const std::vector<Task>& tasks, Side side) {
+  std::string copper, mask, silk, drill;
+  std::size_t skipped = 0;
+  for (const Task& task : tasks) {
+    if (task.sheet == nullptr || !NeededBySide(*task.sheet)) continue;
+    const Sheet& sheet = *task.sheet;
+    if (sheet.role != Role::kDrill && sheet.side != side) continue;
+    std::string& names = sheet.role == Role::kCopper ? copper
+                         : sheet.role == Role::kMask ? mask
+                         : sheet.role == Role::kSilk ? silk
+                                                     : drill;
+    names += (names.empty() ? "" : ", ") + sheet.layer->name;
+    skipped += task.skipped;
+  }
+  auto named = [](const std::string& names) { return names.empty() ? std::string("none") : names; };
+  std::string text = "copper " + named(copper) + "; mask " + named(mask) + "; silk " + named(silk) + "; drill " +
+                     named(drill);
   if (skipped > 0) text += "; " + std::to_string(skipped) + " features not drawn";
   return text;
+}
+
+void RenderSide(const reader::Job& job, const reader::Step& step, const View& view, const SideCoverage& coverage,
+                const std::string& directory, Task& task) {
+  FeaturePainter painter(job, view);
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, view.width, view.height);
+  cairo_t* cairo = cairo_create(image);
+  DrawSide(cairo, view, step, painter, coverage);
+  cairo_destroy(cairo);
+  WritePng(image, directory + "/" + task.picture.png, task.error);
+  cairo_surface_destroy(image);
+}
+
+// Runs a task, turning a failure to allocate into its error.
+void Guarded(Task& task, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::exception& failure) {
+    task.error = "cannot draw " + task.picture.png + ": " + failure.what();
+  }
 }
 
 bool RenderStep(const reader::Job& job, const reader::Step& step, const std::string& directory,
@@ -295,35 +326,50 @@ bool RenderStep(const reader::Job& job, const reader::Step& step, const std::str
   const Box box = BoxOf(step);
   const View top = FitView(box, kPictureSize, false);
   const View bottom = FitView(box, kPictureSize, true);
-  const struct {
-    const char* name;
-    const char* title;
-    Side side;
-    const View& view;
-  } sides[] = {{"top.png", "top side", Side::kTop, top}, {"bottom.png", "bottom side (seen from below)", Side::kBottom, bottom}};
-  for (const auto& side : sides) {
-    const SideSheets sideSheets = SheetsOfSide(sheets, side.side);
-    std::size_t skipped = 0;
-    const Drawing drawing = [&](cairo_t* cairo) { DrawSide(cairo, side.view, job, step, sideSheets, skipped); };
-    const std::string png = folder + "/" + side.name;
-    if (!WritePicture(side.view, drawing, directory + "/" + png, "", error)) return false;
-    pictures.push_back({side.title, "composite", png, "", SideCounts(sideSheets, skipped)});
-  }
+
+  std::vector<Task> layers(sheets.size());
   std::set<std::string> used;
-  for (const Sheet& sheet : sheets) {
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    const Sheet& sheet = sheets[i];
     std::string name = SafeName(sheet.layer->name);
     for (int n = 2; !used.insert(name).second; ++n) name = SafeName(sheet.layer->name) + "-" + std::to_string(n);
-    const std::string png = layersFolder + "/" + name + ".png";
-    const std::string svg = layersFolder + "/" + name + ".svg";
-    std::size_t skipped = 0;
-    const Drawing drawing = [&](cairo_t* cairo) { DrawLayer(cairo, top, job, step, sheet, skipped); };
-    if (!WritePicture(top, drawing, directory + "/" + png, directory + "/" + svg, error)) return false;
-    const std::string kind = sheet.type.empty() ? "layer the matrix does not name" : sheet.type + " layer";
-    pictures.push_back({sheet.layer->name, kind, png, svg, Counts(*sheet.layer, skipped)});
+    layers[i].sheet = &sheet;
+    layers[i].picture.title = sheet.layer->name;
+    layers[i].picture.kind = sheet.type.empty() ? "layer the matrix does not name" : sheet.type + " layer";
+    layers[i].picture.png = layersFolder + "/" + name + ".png";
+    layers[i].picture.svg = layersFolder + "/" + name + ".svg";
+  }
+  RunTasks(layers.size(), [&](std::size_t i) {
+    Guarded(layers[i], [&] { RenderLayer(job, step, top, directory, layers[i]); });
+  });
+
+  std::vector<Task> sides(2);
+  sides[0].picture = {"top side", "composite", folder + "/top.png", "", SideCounts(layers, Side::kTop)};
+  sides[1].picture = {"bottom side (seen from below)", "composite", folder + "/bottom.png", "",
+                      SideCounts(layers, Side::kBottom)};
+  const SideCoverage topCoverage = CoverageOf(layers, Side::kTop);
+  const SideCoverage bottomCoverage = CoverageOf(layers, Side::kBottom);
+  RunTasks(2, [&](std::size_t i) {
+    Guarded(sides[i], [&] {
+      RenderSide(job, step, i == 0 ? top : bottom, i == 0 ? topCoverage : bottomCoverage, directory, sides[i]);
+    });
+  });
+  for (Task& task : layers) {
+    if (task.coverage != nullptr) cairo_surface_destroy(task.coverage);
+    task.picture.counts = Counts(*task.sheet->layer, task.skipped);
+  }
+
+  for (const std::vector<Task>* tasks : {&sides, &layers}) {
+    for (const Task& task : *tasks) {
+      if (!task.error.empty()) {
+        error = task.error;
+        return false;
+      }
+      pictures.push_back(task.picture);
+    }
   }
   return true;
 }
-
 }  // namespace
 
 std::string SafeName(const std::string& text) {

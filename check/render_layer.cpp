@@ -45,13 +45,14 @@ void AddPolygon(cairo_t* cairo, std::span<const Point> points) {
   cairo_close_path(cairo);
 }
 
-// The outline of a standard symbol about the origin.
+// The outline of a standard symbol about the origin, counter-clockwise.
 void AddStandardShape(cairo_t* cairo, const reader::StandardSymbol& symbol) {
   const double w = symbol.width / 2;
   const double h = symbol.height / 2;
   const double c = std::min({symbol.corner, w, h});
   switch (symbol.shape) {
     case SymbolShape::kRound:
+      cairo_new_sub_path(cairo);
       cairo_arc(cairo, 0, 0, w, 0, 2 * kPi);
       break;
     case SymbolShape::kSquare:
@@ -69,7 +70,7 @@ void AddStandardShape(cairo_t* cairo, const reader::StandardSymbol& symbol) {
       break;
     }
     case SymbolShape::kDiamond: {
-      const std::array<Point, 4> points{{{-w, 0}, {0, h}, {w, 0}, {0, -h}}};
+      const std::array<Point, 4> points{{{-w, 0}, {0, -h}, {w, 0}, {0, h}}};
       AddPolygon(cairo, points);
       break;
     }
@@ -81,22 +82,24 @@ void AddStandardShape(cairo_t* cairo, const reader::StandardSymbol& symbol) {
     }
     case SymbolShape::kHexagonX: {
       const double cx = std::min(symbol.corner, w);
-      const std::array<Point, 6> points{{{-w, 0}, {-w + cx, h}, {w - cx, h}, {w, 0}, {w - cx, -h}, {-w + cx, -h}}};
+      const std::array<Point, 6> points{{{-w, 0}, {-w + cx, -h}, {w - cx, -h}, {w, 0}, {w - cx, h}, {-w + cx, h}}};
       AddPolygon(cairo, points);
       break;
     }
     case SymbolShape::kHexagonY: {
       const double cy = std::min(symbol.corner, h);
-      const std::array<Point, 6> points{{{0, h}, {w, h - cy}, {w, -h + cy}, {0, -h}, {-w, -h + cy}, {-w, h - cy}}};
+      const std::array<Point, 6> points{{{0, -h}, {w, -h + cy}, {w, h - cy}, {0, h}, {-w, h - cy}, {-w, -h + cy}}};
       AddPolygon(cairo, points);
       break;
     }
     case SymbolShape::kDonut:
-      // Even-odd filling leaves the inner circle open.
+      // The inner circle runs the other way round and stays open.
       cairo_new_sub_path(cairo);
       cairo_arc(cairo, 0, 0, w, 0, 2 * kPi);
+      cairo_close_path(cairo);
       cairo_new_sub_path(cairo);
-      cairo_arc(cairo, 0, 0, h, 0, 2 * kPi);
+      cairo_arc_negative(cairo, 0, 0, h, 2 * kPi, 0);
+      cairo_close_path(cairo);
       break;
     case SymbolShape::kUser:
       break;
@@ -106,7 +109,7 @@ void AddStandardShape(cairo_t* cairo, const reader::StandardSymbol& symbol) {
 bool Rectangular(SymbolShape shape) { return shape == SymbolShape::kSquare || shape == SymbolShape::kRectangle; }
 
 // The area a rectangle sweeps along a segment: the convex hull of the
-// rectangle at both ends.
+// rectangle at both ends, counter-clockwise.
 void AddSweptRectangle(cairo_t* cairo, Point start, Point end, double w, double h) {
   std::array<Point, 8> corners{};
   int n = 0;
@@ -131,11 +134,6 @@ void AddSweptRectangle(cairo_t* cairo, Point start, Point end, double w, double 
   AddPolygon(cairo, std::span<const Point>(hull.data(), size - 1));
 }
 
-void SetPolarity(cairo_t* cairo, const Feature& feature, bool invert) {
-  const bool negative = (feature.polarity == reader::Polarity::kNegative) != invert;
-  cairo_set_operator(cairo, negative ? CAIRO_OPERATOR_CLEAR : CAIRO_OPERATOR_OVER);
-}
-
 }  // namespace
 
 FeaturePainter::FeaturePainter(const reader::Job& job, const View& view)
@@ -157,9 +155,49 @@ void AddContour(cairo_t* cairo, const reader::Contour& contour) {
 
 void FeaturePainter::Paint(cairo_t* cairo, const reader::Features& features, bool invert) {
   cairo_save(cairo);
-  cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_new_path(cairo);
   PaintFile(cairo, features, invert, 0);
+  Flush(cairo);
   cairo_restore(cairo);
+}
+
+void FeaturePainter::Gather(cairo_t* cairo, const Batch& batch) {
+  if (batch == batch_) return;
+  Flush(cairo);
+  batch_ = batch;
+}
+
+void FeaturePainter::Flush(cairo_t* cairo) {
+  cairo_set_operator(cairo, batch_.op);
+  if (batch_.drawn == Drawn::kFill) {
+    cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_WINDING);
+    cairo_fill(cairo);
+  } else if (batch_.drawn == Drawn::kStroke) {
+    cairo_set_line_width(cairo, batch_.width);
+    cairo_set_line_cap(cairo, batch_.cap);
+    cairo_stroke(cairo);
+  }
+  batch_ = Batch{};
+}
+
+FeaturePainter::Batch FeaturePainter::FillOf(const Feature& feature, bool invert) const {
+  Batch batch;
+  batch.drawn = Drawn::kFill;
+  const bool negative = (feature.polarity == reader::Polarity::kNegative) != invert;
+  batch.op = negative ? CAIRO_OPERATOR_CLEAR : CAIRO_OPERATOR_OVER;
+  batch.mirrored = mirrored_;
+  return batch;
+}
+
+bool FeaturePainter::Clears(const reader::Features& features, int depth) {
+  for (const Feature& feature : features.features) {
+    if (feature.polarity == reader::Polarity::kNegative) return true;
+  }
+  if (depth >= kSymbolDepth) return false;
+  for (const Symbol& symbol : SymbolsOf(features)) {
+    if (symbol.user != nullptr && Clears(*symbol.user, depth + 1)) return true;
+  }
+  return false;
 }
 
 bool FeaturePainter::Spend() {
@@ -198,27 +236,26 @@ void FeaturePainter::PaintFile(cairo_t* cairo, const reader::Features& features,
   for (const Feature& feature : features.features) {
     if (!Spend()) return;
     if (feature.kind == reader::FeatureKind::kSurface) {
-      SetPolarity(cairo, feature, invert);
-      PaintSurface(cairo, features, feature);
+      PaintSurface(cairo, features, feature, invert);
       continue;
     }
     const Symbol* symbol = Find(features, feature.symbol);
-    const bool near = view_.Reaches(feature.start) && (feature.kind == reader::FeatureKind::kPad || view_.Reaches(feature.end)) &&
+    const bool near = view_.Reaches(feature.start) &&
+                      (feature.kind == reader::FeatureKind::kPad || view_.Reaches(feature.end)) &&
                       (feature.kind != reader::FeatureKind::kArc || view_.Reaches(feature.center));
     if (symbol == nullptr || !near) {
       ++skipped_;
       continue;
     }
-    SetPolarity(cairo, feature, invert);
     switch (feature.kind) {
       case reader::FeatureKind::kPad:
         PaintPad(cairo, feature, *symbol, invert, depth);
         break;
       case reader::FeatureKind::kLine:
-        PaintLine(cairo, feature, *symbol);
+        PaintLine(cairo, feature, *symbol, invert);
         break;
       case reader::FeatureKind::kArc:
-        PaintArc(cairo, feature, *symbol);
+        PaintArc(cairo, feature, *symbol, invert);
         break;
       case reader::FeatureKind::kSurface:
         break;
@@ -227,57 +264,71 @@ void FeaturePainter::PaintFile(cairo_t* cairo, const reader::Features& features,
 }
 
 void FeaturePainter::PaintPad(cairo_t* cairo, const Feature& pad, const Symbol& symbol, bool invert, int depth) {
-  cairo_save(cairo);
+  if (symbol.user != nullptr && depth >= kSymbolDepth) {
+    ++skipped_;
+    return;
+  }
+  cairo_matrix_t outside;
+  cairo_get_matrix(cairo, &outside);
   // The symbol is mirrored first, then turned clockwise, then moved.
   cairo_translate(cairo, pad.start.x, pad.start.y);
   cairo_rotate(cairo, -pad.rotation * kPi / 180);
   if (pad.mirrored) cairo_scale(cairo, -1, 1);
   if (symbol.user == nullptr) {
+    Batch batch = FillOf(pad, invert);
+    batch.mirrored = mirrored_ != pad.mirrored;
+    Gather(cairo, batch);
     AddStandardShape(cairo, symbol.standard);
-    cairo_fill(cairo);
-  } else if (depth < kSymbolDepth) {
-    // A negative pad of a user symbol swaps the polarity of its features.
-    PaintFile(cairo, *symbol.user, (pad.polarity == reader::Polarity::kNegative) != invert, depth + 1);
   } else {
-    ++skipped_;
+    // A negative pad of a user symbol swaps the polarity of its features.
+    const bool mirrored = mirrored_;
+    mirrored_ = mirrored_ != pad.mirrored;
+    PaintFile(cairo, *symbol.user, (pad.polarity == reader::Polarity::kNegative) != invert, depth + 1);
+    mirrored_ = mirrored;
   }
-  cairo_restore(cairo);
+  cairo_set_matrix(cairo, &outside);
 }
 
-void FeaturePainter::PaintLine(cairo_t* cairo, const Feature& line, const Symbol& symbol) {
+void FeaturePainter::PaintLine(cairo_t* cairo, const Feature& line, const Symbol& symbol, bool invert) {
   const reader::StandardSymbol& shape = symbol.standard;
+  Batch batch = FillOf(line, invert);
   if (Rectangular(shape.shape)) {
+    Gather(cairo, batch);
     const double w = std::max(shape.width, minimumWidth_) / 2;
     const double h = std::max(shape.height, minimumWidth_) / 2;
     AddSweptRectangle(cairo, line.start, line.end, w, h);
-    cairo_fill(cairo);
     return;
   }
   // Round ends for round symbols, and for any other shape its narrow side.
-  cairo_set_line_width(cairo, std::max(std::min(shape.width, shape.height), minimumWidth_));
-  cairo_set_line_cap(cairo, CAIRO_LINE_CAP_ROUND);
+  batch.drawn = Drawn::kStroke;
+  batch.mirrored = false;
+  batch.width = std::max(std::min(shape.width, shape.height), minimumWidth_);
+  Gather(cairo, batch);
   cairo_move_to(cairo, line.start.x, line.start.y);
   cairo_line_to(cairo, line.end.x, line.end.y);
-  cairo_stroke(cairo);
 }
 
-void FeaturePainter::PaintArc(cairo_t* cairo, const Feature& arc, const Symbol& symbol) {
+void FeaturePainter::PaintArc(cairo_t* cairo, const Feature& arc, const Symbol& symbol, bool invert) {
   const reader::StandardSymbol& shape = symbol.standard;
   const bool rectangular = Rectangular(shape.shape);
-  cairo_set_line_width(cairo, std::max(std::min(shape.width, shape.height), minimumWidth_));
-  cairo_set_line_cap(cairo, rectangular ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND);
-  cairo_new_path(cairo);
+  Batch batch = FillOf(arc, invert);
+  batch.drawn = Drawn::kStroke;
+  batch.mirrored = false;
+  batch.width = std::max(std::min(shape.width, shape.height), minimumWidth_);
+  batch.cap = rectangular ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND;
+  Gather(cairo, batch);
+  cairo_new_sub_path(cairo);
   AddArc(cairo, arc.start, arc.end, arc.center, arc.clockwise);
-  cairo_stroke(cairo);
   if (!rectangular) return;
   // A square symbol leaves its square at both ends.
+  Gather(cairo, FillOf(arc, invert));
   for (const Point& end : {arc.start, arc.end}) {
     cairo_rectangle(cairo, end.x - shape.width / 2, end.y - shape.height / 2, shape.width, shape.height);
   }
-  cairo_fill(cairo);
 }
 
-void FeaturePainter::PaintSurface(cairo_t* cairo, const reader::Features& features, const Feature& surface) {
+void FeaturePainter::PaintSurface(cairo_t* cairo, const reader::Features& features, const Feature& surface,
+                                  bool invert) {
   const std::span<const reader::Contour> contours = ContoursOf(features, surface);
   for (const reader::Contour& contour : contours) {
     bool near = view_.Reaches(contour.start);
@@ -287,10 +338,12 @@ void FeaturePainter::PaintSurface(cairo_t* cairo, const reader::Features& featur
       return;
     }
   }
-  // Each island is filled with the holes that follow it, even-odd, so that
-  // a hole takes away only from its own island and islands that overlap
-  // each other add up.
-  cairo_new_path(cairo);
+  // Each island is filled on its own with the holes that follow it,
+  // even-odd, whichever way its contours run: a hole takes away only from
+  // its own island, and islands that overlap each other add up.
+  Flush(cairo);
+  cairo_set_operator(cairo, FillOf(surface, invert).op);
+  cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
   for (std::size_t i = 0; i < contours.size(); ++i) {
     AddContour(cairo, contours[i]);
     if (i + 1 == contours.size() || contours[i + 1].island) cairo_fill(cairo);

@@ -1,11 +1,18 @@
 #include "render_view.h"
 
 #include <cairo-svg.h>
+#include <png.h>
 
 #include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace kelpie::check {
 
@@ -119,13 +126,60 @@ cairo_status_t Draw(cairo_surface_t* surface, const Drawing& drawing) {
   return status;
 }
 
-bool WritePng(const View& view, const Drawing& drawing, const std::string& path, std::string& error) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, view.width, view.height);
-  cairo_status_t status = cairo_surface_status(surface);
-  if (status == CAIRO_STATUS_SUCCESS) status = Draw(surface, drawing);
-  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_write_to_png(surface, PartPath(path).c_str());
-  cairo_surface_destroy(surface);
-  return !Failed(status, path, error) && Publish(path, error);
+// libpng reports errors by a long jump back here, so this function holds
+// nothing that needs destroying.
+bool Encode(std::FILE* file, png_bytepp rows, int width, int height) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (png == nullptr) return false;
+  png_infop info = png_create_info_struct(png);
+  if (info == nullptr || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, 3);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_write_info(png, info);
+  // Cairo keeps a pixel as one 32-bit word 0xXXRRGGBB.
+  if constexpr (std::endian::native == std::endian::little) {
+    png_set_bgr(png);
+    png_set_filler(png, 0, PNG_FILLER_AFTER);
+  } else {
+    png_set_filler(png, 0, PNG_FILLER_BEFORE);
+  }
+  png_write_image(png, rows);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
+bool WritePng(cairo_surface_t* image, const std::string& path, std::string& error) {
+  cairo_surface_flush(image);
+  if (Failed(cairo_surface_status(image), path, error)) return false;
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  unsigned char* data = cairo_image_surface_get_data(image);
+  std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) rows[static_cast<std::size_t>(y)] = data + static_cast<std::ptrdiff_t>(y) * stride;
+  std::FILE* file = std::fopen(PartPath(path).c_str(), "wb");
+  if (file == nullptr) {
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  const bool encoded = Encode(file, rows.data(), width, height);
+  const bool closed = std::fclose(file) == 0;
+  if (!encoded || !closed) {
+    error = "cannot write " + path;
+    std::error_code ignored;
+    std::filesystem::remove(PartPath(path), ignored);
+    return false;
+  }
+  return Publish(path, error);
 }
 
 bool WriteSvg(const View& view, const Drawing& drawing, const std::string& path, std::string& error) {
@@ -138,12 +192,14 @@ bool WriteSvg(const View& view, const Drawing& drawing, const std::string& path,
   return !Failed(status, path, error) && Publish(path, error);
 }
 
-}  // namespace
-
 bool WritePicture(const View& view, const Drawing& drawing, const std::string& pngPath, const std::string& svgPath,
                   std::string& error) {
-  if (!WritePng(view, drawing, pngPath, error)) return false;
-  return svgPath.empty() || WriteSvg(view, drawing, svgPath, error);
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, view.width, view.height);
+  cairo_status_t status = cairo_surface_status(image);
+  if (status == CAIRO_STATUS_SUCCESS) status = Draw(image, drawing);
+  const bool written = !Failed(status, pngPath, error) && WritePng(image, pngPath, error);
+  cairo_surface_destroy(image);
+  return written && (svgPath.empty() || WriteSvg(view, drawing, svgPath, error));
 }
 
 }  // namespace kelpie::check

@@ -83,10 +83,16 @@ using Drawing = std::function<void(cairo_t* cairo)>;
 std::string PartPath(const std::string& path);
 bool Publish(const std::string& path, std::string& error);
 
+// Writes an image surface of format RGB24 as a PNG. PNGs are compressed
+// for speed rather than size: a board's pictures are large flat areas,
+// which compress well anyway.
+bool WritePng(cairo_surface_t* image, const std::string& path, std::string& error);
+
+// Draws a picture of the view's size as an SVG.
+bool WriteSvg(const View& view, const Drawing& drawing, const std::string& path, std::string& error);
+
 // Draws a picture of the view's size and writes it as a PNG, and as an SVG
-// when svgPath is not empty. Each file is written under a temporary name
-// and renamed when complete. False with a message when a file cannot be
-// written.
+// when svgPath is not empty.
 bool WritePicture(const View& view, const Drawing& drawing, const std::string& pngPath, const std::string& svgPath,
                   std::string& error);
 
