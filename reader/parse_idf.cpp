@@ -88,7 +88,7 @@ std::vector<Section> ReadSections(std::string_view text, const std::string& path
       section.opening.assign(fields.begin() + 1, fields.end());
       open = true;
     } else if (!open) {
-      problems.Add(path, lines.number(), "'" + std::string(line) + "' outside a section");
+      problems.Add(path, lines.number(), "a line outside a section: '" + std::string(line) + "'");
     } else {
       sections.back().lines.push_back(SectionLine{lines.number(), std::move(fields)});
     }
