@@ -89,9 +89,10 @@ class FeaturesParser {
       record.Fail(std::string(what) + " number is not a whole number: '" + std::string(word) + "'");
       return;
     }
-    if (entry.number != static_cast<int>(table.size())) {
-      record.Fail(std::string(what) + " number " + std::to_string(entry.number) + " out of order (expected " +
-                  std::to_string(table.size()) + ")");
+    const int expected = table.empty() ? 0 : table.back().number + 1;
+    if (entry.number != expected) {
+      problems_.Add(path_, record.line(), std::string(what) + " number " + std::to_string(entry.number) + " where " +
+                                              std::to_string(expected) + " belongs (the numbers run 0, 1, ... in order)");
     }
     if (&table == &result_.texts) {
       entry.name = std::string(record.Rest());  // a text may be a blank
