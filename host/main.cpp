@@ -18,6 +18,7 @@
 #include <system_error>
 #include <vector>
 
+#include "check_command.h"
 #include "console.h"
 #include "design.h"
 #include "options.h"
@@ -42,6 +43,7 @@ struct Context {
   Plugin& plugin;
   const Describe& describe;
   std::string outputDirectory;
+  std::vector<std::string>* jobs;  // every job written: .emn files, job directories, archives
 };
 
 // Destroys the server at the end of an export.
@@ -97,6 +99,7 @@ bool Conclude(const Context& context, Staging& staging, const char* label, bool 
     std::string error;
     if (staging.Publish(staged, name, error)) {
       outputs.push_back(context.outputDirectory + "/" + name);
+      if (!name.ends_with(".emp")) context.jobs->push_back(outputs.back());
     } else {
       context.console.HostError(error);
       published = false;
@@ -244,10 +247,17 @@ int Run(int argc, char** argv) {
     return 1;
   }
 
-  const Context context{console, plugin, describe, options.outputDirectory};
+  std::vector<std::string> jobs;
+  const Context context{console, plugin, describe, options.outputDirectory, &jobs};
   bool ok = true;
   if (options.idf) ok = ExportIdf(context) && ok;
   if (options.odb || options.tgz || options.zip) ok = ExportOdb(context, options) && ok;
+  if (options.check && !jobs.empty()) {
+    check::CheckOptions checks;
+    checks.jobs = jobs;
+    checks.quiet = options.quiet;
+    ok = check::RunChecks(checks, stdout, stderr) == 0 && ok;
+  }
   return ok ? 0 : 1;
 }
 

@@ -7,7 +7,7 @@ namespace kelpie::host {
 
 const char kUsage[] =
     "usage: kelpie-export [DESIGN.json] [-o DIR] [--idf] [--odb] [--tgz] [--zip] [-q]\n"
-    "                     [--generate N] [--library PATH]\n"
+    "                     [--check] [--generate N] [--library PATH]\n"
     "\n"
     "Exports a board design through the Kelpie plug-in (libkelpie.so).\n"
     "\n"
@@ -20,13 +20,15 @@ const char kUsage[] =
     "  --zip           the ODB++ job as <job>.zip\n"
     "                  (no format flag: --idf --odb --tgz)\n"
     "  -q, --quiet     no progress messages; warnings and errors still show\n"
+    "  --check         read every written job back and check it (as kelpie-check)\n"
     "  --generate N    export a generated board of about N components instead\n"
     "  --library PATH  the plug-in to load (also: KELPIE_LIBRARY; default:\n"
     "                  libkelpie.so next to this program)\n"
     "  -h, --help      this text\n"
     "\n"
-    "Exit status: 0 every export written, 1 the plug-in or the file system\n"
-    "reported a failure, 2 bad usage or a bad design file.\n";
+    "Exit status: 0 every export written (and with --check, every check\n"
+    "passed), 1 the plug-in or the file system reported a failure (or a check\n"
+    "failed), 2 bad usage or a bad design file.\n";
 
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
   options = Options{};
@@ -65,6 +67,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
       options.tgz = true;
     } else if (argument == "--zip") {
       options.zip = true;
+    } else if (argument == "--check") {
+      options.check = true;
     } else if (argument == "-q" || argument == "--quiet") {
       options.quiet = true;
     } else if (argument == "-h" || argument == "--help") {

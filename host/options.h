@@ -16,6 +16,7 @@ struct Options {
   bool zip = false;
   bool quiet = false;
   bool help = false;
+  bool check = false;  // read every written job back and check it (kelpie-check)
   long generate = 0;  // > 0: a generated board of about this many components
 };
 

@@ -20,9 +20,10 @@ std::string ToeprintName(char side, int component, int toeprint) {
   return std::string(1, side) + " " + std::to_string(component) + " " + std::to_string(toeprint);
 }
 
+// The toeprint's net and subnet exist, and the subnet is the toeprint
+// subnet that names this component and pin.
 void CheckToeprint(const ComponentsFile& file, const EdaData& eda, char side, int componentNumber,
-                   const Component& component, int position, Problems& problems) {
-  const Toeprint& toeprint = component.toeprints[static_cast<std::size_t>(position)];
+                   const Component& component, const Toeprint& toeprint, Problems& problems) {
   if (toeprint.net < 0 || static_cast<std::size_t>(toeprint.net) >= eda.nets.size()) {
     problems.Add(file.path, toeprint.line, "net " + std::to_string(toeprint.net) + " of " + component.reference +
                                                " is not in the EDA data (" + std::to_string(eda.nets.size()) +
@@ -39,14 +40,16 @@ void CheckToeprint(const ComponentsFile& file, const EdaData& eda, char side, in
   const Subnet& subnet = net.subnets[static_cast<std::size_t>(toeprint.subnet)];
   if (side == 0) return;
   if (subnet.kind != SubnetKind::kToeprint || subnet.side != side || subnet.component != componentNumber ||
-      subnet.toeprint != position) {
+      subnet.toeprint != toeprint.pin) {
     problems.Add(file.path, toeprint.line, "subnet " + std::to_string(toeprint.subnet) + " of net " + net.name + " (" +
                                                eda.path + ":" + std::to_string(subnet.line) +
-                                               ") is not the toeprint " + ToeprintName(side, componentNumber, position) +
-                                               " of " + component.reference);
+                                               ") is not the toeprint " +
+                                               ToeprintName(side, componentNumber, toeprint.pin) + " of " +
+                                               component.reference);
   }
 }
 
+// Each pin of the package has exactly one toeprint.
 void CheckFile(const ComponentsFile& file, char side, const EdaData& eda, Problems& problems) {
   for (std::size_t c = 0; c < file.components.size(); ++c) {
     const Component& component = file.components[c];
@@ -57,29 +60,41 @@ void CheckFile(const ComponentsFile& file, char side, const EdaData& eda, Proble
       continue;
     }
     const Package& package = eda.packages[static_cast<std::size_t>(component.package)];
-    const std::size_t pins = package.pins.size();
-    if (component.toeprints.size() < pins) {
-      problems.Add(file.path, component.line, component.reference + " has " +
-                                                  std::to_string(component.toeprints.size()) +
-                                                  " toeprints; its package " + package.name + " has " +
-                                                  std::to_string(pins) + " pins");
-    }
-    for (std::size_t t = 0; t < component.toeprints.size(); ++t) {
-      const Toeprint& toeprint = component.toeprints[t];
-      if (t >= pins) {
-        problems.Add(file.path, toeprint.line, "toeprint " + std::to_string(t + 1) + " of " + component.reference +
-                                                   ": its package " + package.name + " has only " +
-                                                   std::to_string(pins) + " pins");
+    const int pins = static_cast<int>(package.pins.size());
+    std::vector<int> seen(package.pins.size(), 0);  // pin -> line of its toeprint
+    for (const Toeprint& toeprint : component.toeprints) {
+      if (toeprint.pin < 0 || toeprint.pin >= pins) {
+        problems.Add(file.path, toeprint.line, "toeprint for pin " + std::to_string(toeprint.pin) + " of " +
+                                                   component.reference + ": its package " + package.name +
+                                                   " has pins 0 to " + std::to_string(pins - 1));
         continue;
       }
-      if (toeprint.pin != static_cast<int>(t)) {
-        problems.Add(file.path, toeprint.line, "toeprint " + std::to_string(t + 1) + " of " + component.reference +
-                                                   " is for pin number " + std::to_string(toeprint.pin) +
-                                                   ", not " + std::to_string(t));
+      int& first = seen[static_cast<std::size_t>(toeprint.pin)];
+      if (first != 0) {
+        problems.Add(file.path, toeprint.line, "a second toeprint of " + component.reference + " for pin " +
+                                                   std::to_string(toeprint.pin) + " (the first is at line " +
+                                                   std::to_string(first) + ")");
+        continue;
       }
-      CheckToeprint(file, eda, side, static_cast<int>(c), component, static_cast<int>(t), problems);
+      first = toeprint.line;
+      CheckToeprint(file, eda, side, static_cast<int>(c), component, toeprint, problems);
+    }
+    for (int pin = 0; pin < pins; ++pin) {
+      if (seen[static_cast<std::size_t>(pin)] == 0)
+        problems.Add(file.path, component.line, component.reference + " has no toeprint for pin " +
+                                                    std::to_string(pin) + " of its package " + package.name);
     }
   }
+}
+
+// Whether the file's component number `component` has a toeprint for `pin`.
+bool HasToeprint(const ComponentsFile* file, int component, int pin) {
+  if (file == nullptr || component < 0 || static_cast<std::size_t>(component) >= file->components.size())
+    return false;
+  for (const Toeprint& toeprint : file->components[static_cast<std::size_t>(component)].toeprints) {
+    if (toeprint.pin == pin) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -96,12 +111,7 @@ void CheckComponents(const Step& step, const EdaData& eda, Problems& problems) {
   for (const EdaNet& net : eda.nets) {
     for (const Subnet& subnet : net.subnets) {
       if (subnet.kind != SubnetKind::kToeprint) continue;
-      const ComponentsFile* file = bySide[subnet.side == 'T' ? 0 : 1];
-      const bool found = file != nullptr && subnet.component >= 0 &&
-                         static_cast<std::size_t>(subnet.component) < file->components.size() && subnet.toeprint >= 0 &&
-                         static_cast<std::size_t>(subnet.toeprint) <
-                             file->components[static_cast<std::size_t>(subnet.component)].toeprints.size();
-      if (!found)
+      if (!HasToeprint(bySide[subnet.side == 'T' ? 0 : 1], subnet.component, subnet.toeprint))
         problems.Add(eda.path, subnet.line, "toeprint " + ToeprintName(subnet.side, subnet.component, subnet.toeprint) +
                                                 " is in no components file");
     }

@@ -47,8 +47,9 @@ void CheckAttributes(const Features& file, const Feature& feature, Problems& pro
     const std::string& name = entry->name;
     if (!IsTextAttribute(name)) continue;
     int text = -1;
-    if (!attribute.hasValue || !ParseInteger(attribute.value, text) || file.Text(text) == nullptr) {
-      problems.Add(file.path, feature.line, "the value '" + attribute.value + "' of " + name +
+    const std::string_view value = file.Value(attribute);
+    if (!ParseInteger(value, text) || file.Text(text) == nullptr) {
+      problems.Add(file.path, feature.line, "the value '" + std::string(value) + "' of " + name +
                                                 " is not a number of the text table (" +
                                                 std::to_string(file.texts.size()) + " texts)");
     }
@@ -77,7 +78,7 @@ void CheckFeatures(const Job& job, const Features& file, Problems& problems) {
                                                   symbol->name + " (round or square needed)");
       }
     }
-    for (const Contour& contour : feature.contours) {
+    for (const Contour& contour : file.ContoursOf(feature)) {
       if (!contour.segments.empty() && !Near(contour.segments.back().end, contour.start))
         problems.Add(file.path, contour.line, "contour does not end where it begins");
     }

@@ -48,9 +48,9 @@ std::int32_t Checksum(const std::string& bytes) {
 }  // namespace
 
 void CheckSummaries(const Source& source, const Job& job, Problems& problems) {
+  std::string bytes;  // reused for every file
   for (const Summary& summary : job.summaries) {
     const std::string subject = source.Show(summary.subject);
-    std::string bytes;
     std::string error;
     if (!source.HasFile(summary.subject)) {
       problems.Add(summary.path, 0, "describes " + subject + ", which does not exist");

@@ -7,6 +7,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelpie::reader {
@@ -45,36 +46,40 @@ struct TableEntry {
 
 // "n" or "n=value" after the ";" of a record: attribute number n of the
 // "@" table; for a text attribute the value is a number of the "&" table.
+// The value's text lies in Features::attributeText (Features::Value).
 struct FeatureAttribute {
   int number = 0;
-  std::string value;
-  bool hasValue = false;
+  int valueStart = 0;
+  int valueLength = -1;  // -1: no "=value"
 };
 
-enum class FeatureKind { kPad, kLine, kArc, kSurface };
+enum class FeatureKind : unsigned char { kPad, kLine, kArc, kSurface };
+
+// A range of one of the pools of a Features (its contours or its
+// attributes); the pools keep a pad record free of allocations of its own.
+struct PoolRange {
+  int first = 0;
+  int count = 0;
+};
 
 struct Feature {
   FeatureKind kind = FeatureKind::kPad;
-  int line = 0;  // of the record ("S" for a surface)
   Polarity polarity = Polarity::kPositive;
+  bool clockwise = false;  // arc
+  // Pads: the symbol is mirrored in x (x becomes -x) when `mirrored`, then
+  // turned clockwise by `rotation` degrees, as ODB++ turns.
+  bool mirrored = false;
+  int line = 0;  // of the record ("S" for a surface)
   int dcode = 0;
   // Pads, lines and arcs: number of the symbol in the "$" table, which
-  // draws the pad or strokes the line or arc.
+  // draws the pad or strokes the line or arc (Features::Symbol).
   int symbol = -1;
   Point start;   // pad: its position; line, arc: the start
   Point end;     // line, arc
   Point center;  // arc
-  bool clockwise = false;  // arc
-  // Pads: the symbol is mirrored in x (x becomes -x) when `mirrored`, then
-  // turned clockwise by `rotation` degrees, as ODB++ turns.
   double rotation = 0;
-  bool mirrored = false;
-  std::vector<Contour> contours;  // surface: islands and holes, in order
-  // The record's attributes: Features::attributeValues from `firstAttribute`
-  // on, `attributeCount` of them (one pool per file keeps a pad record
-  // free of allocations of its own).
-  int firstAttribute = 0;
-  int attributeCount = 0;
+  PoolRange contours;    // surface: islands and holes, in order (Features::ContoursOf)
+  PoolRange attributes;  // Features::AttributesOf
 };
 
 // The entry of a table with this number, or null. Tables are numbered
@@ -88,14 +93,19 @@ struct Features {
   std::vector<TableEntry> attributes;  // "@"
   std::vector<TableEntry> texts;       // "&"
   std::vector<Feature> features;       // index = feature index
-  std::vector<FeatureAttribute> attributeValues;  // see Feature::firstAttribute
+  // Pools that the features' ranges point into.
+  std::vector<Contour> contourPool;
+  std::vector<FeatureAttribute> attributePool;
+  std::string attributeText;
 
   // The symbol's name, or an empty text when the number is not in the table.
   const std::string& SymbolName(int number) const;
   const TableEntry* Symbol(int number) const { return FindEntry(symbols, number); }
   const TableEntry* Attribute(int number) const { return FindEntry(attributes, number); }
   const TableEntry* Text(int number) const { return FindEntry(texts, number); }
+  std::span<const Contour> ContoursOf(const Feature& feature) const;
   std::span<const FeatureAttribute> AttributesOf(const Feature& feature) const;
+  std::string_view Value(const FeatureAttribute& attribute) const;
 };
 
 }  // namespace kelpie::reader

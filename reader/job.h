@@ -85,18 +85,19 @@ struct FeatureReference {
   int feature = 0;  // index of the feature in that layer's features file
 };
 
-enum class SubnetKind { kTrace, kVia, kToeprint, kPlane };
+enum class SubnetKind : unsigned char { kTrace, kVia, kToeprint, kPlane };
 
 struct Subnet {
   int line = 0;
   SubnetKind kind = SubnetKind::kTrace;
   // kToeprint: "SNT TOP T 0 1": side T or B, component number, toeprint number.
   char side = 'T';
+  // kPlane: "SNT PLN S E 0": fill type (S solid, O outline), cut-out type
+  // (C circle, R rectangle, O octagon, E exact), fill size.
+  char fillType = 'S';
+  char cutoutType = 'E';
   int component = -1;
   int toeprint = -1;
-  // kPlane: "SNT PLN S E 0": fill type, cut-out type, fill size.
-  std::string fillType;
-  std::string cutoutType;
   double fillSize = 0;
   std::vector<FeatureReference> features;
 };

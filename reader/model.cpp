@@ -29,9 +29,27 @@ const std::string& Features::SymbolName(int number) const {
   return entry != nullptr ? entry->name : kNone;
 }
 
+namespace {
+
+template <typename T>
+std::span<const T> Range(const std::vector<T>& pool, PoolRange range) {
+  return std::span<const T>(pool).subspan(static_cast<std::size_t>(range.first), static_cast<std::size_t>(range.count));
+}
+
+}  // namespace
+
+std::span<const Contour> Features::ContoursOf(const Feature& feature) const {
+  return Range(contourPool, feature.contours);
+}
+
 std::span<const FeatureAttribute> Features::AttributesOf(const Feature& feature) const {
-  return std::span<const FeatureAttribute>(attributeValues).subspan(static_cast<std::size_t>(feature.firstAttribute),
-                                                                   static_cast<std::size_t>(feature.attributeCount));
+  return Range(attributePool, feature.attributes);
+}
+
+std::string_view Features::Value(const FeatureAttribute& attribute) const {
+  if (attribute.valueLength < 0) return {};
+  return std::string_view(attributeText).substr(static_cast<std::size_t>(attribute.valueStart),
+                                                static_cast<std::size_t>(attribute.valueLength));
 }
 
 const Layer* Step::FindLayer(const std::string& name) const {

@@ -96,10 +96,8 @@ class EdaParser {
       record.Integer(subnet.toeprint, "toeprint number");
     } else if (kind == "PLN") {
       subnet.kind = SubnetKind::kPlane;
-      std::string_view fill;
-      std::string_view cutout;
-      if (record.Word(fill, "fill type")) subnet.fillType = std::string(fill);
-      if (record.Word(cutout, "cutout type")) subnet.cutoutType = std::string(cutout);
+      record.Letter(subnet.fillType, "SO", "fill type");
+      record.Letter(subnet.cutoutType, "CROE", "cutout type");
       record.Number(subnet.fillSize, "fill size");
     } else {
       record.Fail("unknown subnet kind '" + std::string(kind) + "' (TRC, VIA, TOP or PLN)");

@@ -6,6 +6,7 @@
 //   L xs ys xe ye sym P|N dcode[;attributes]
 //   A xs ys xe ye xc yc sym P|N dcode Y|N[;attributes]
 //   S P|N dcode[;attributes]   then contours (OB, OS, OC, OE), then SE
+#include <algorithm>
 #include <string>
 
 #include "contour_records.h"
@@ -16,8 +17,12 @@ namespace {
 
 class FeaturesParser {
  public:
-  FeaturesParser(const std::string& path, Problems& problems) : path_(path), problems_(problems) {
+  // `lines` bounds the number of records, so the features are stored
+  // without reallocation.
+  FeaturesParser(const std::string& path, Problems& problems, std::size_t lines)
+      : path_(path), problems_(problems) {
     result_.path = path;
+    result_.features.reserve(lines);
   }
 
   void ParseLine(std::string_view line, int number) {
@@ -27,7 +32,7 @@ class FeaturesParser {
     std::string_view word;
     if (!record.Word(word, "record")) return;
     if (surface_ != nullptr) {
-      if (contours_.Take(word, record, scale_, surface_->contours)) return;
+      if (contours_.Take(word, record, scale_, result_.contourPool)) return;
       if (word == "SE") {
         EndSurface();
         return;
@@ -84,9 +89,10 @@ class FeaturesParser {
       record.Fail(std::string(what) + " number is not a whole number: '" + std::string(word) + "'");
       return;
     }
-    if (entry.number != static_cast<int>(table.size())) {
-      record.Fail(std::string(what) + " number " + std::to_string(entry.number) + " out of order (expected " +
-                  std::to_string(table.size()) + ")");
+    const int expected = table.empty() ? 0 : table.back().number + 1;
+    if (entry.number != expected) {
+      problems_.Add(path_, record.line(), std::string(what) + " number " + std::to_string(entry.number) + " where " +
+                                              std::to_string(expected) + " belongs (the numbers run 0, 1, ... in order)");
     }
     if (&table == &result_.texts) {
       entry.name = std::string(record.Rest());  // a text may be a blank
@@ -122,7 +128,7 @@ class FeaturesParser {
   }
 
   void Attributes(Record& record, Feature& feature, std::string_view text) {
-    feature.firstAttribute = static_cast<int>(result_.attributeValues.size());
+    feature.attributes.first = static_cast<int>(result_.attributePool.size());
     const std::size_t second = text.find(';');  // ";ID=..." may follow
     text = Trim(text.substr(0, second));
     while (!text.empty()) {
@@ -136,11 +142,13 @@ class FeaturesParser {
         continue;
       }
       if (equals != std::string_view::npos) {
-        attribute.hasValue = true;
-        attribute.value = std::string(item.substr(equals + 1));
+        const std::string_view value = item.substr(equals + 1);
+        attribute.valueStart = static_cast<int>(result_.attributeText.size());
+        attribute.valueLength = static_cast<int>(value.size());
+        result_.attributeText += value;
       }
-      result_.attributeValues.push_back(std::move(attribute));
-      ++feature.attributeCount;
+      result_.attributePool.push_back(attribute);
+      ++feature.attributes.count;
     }
   }
 
@@ -190,12 +198,14 @@ class FeaturesParser {
     record.Integer(feature.dcode, "dcode");
     Attributes(record, feature, attributes);
     End(record);
+    feature.contours.first = static_cast<int>(result_.contourPool.size());
     surface_ = &feature;
   }
 
   void EndSurface() {
     contours_.Finish(path_, problems_);
-    if (surface_->contours.empty()) problems_.Add(path_, surface_->line, "surface without contours");
+    surface_->contours.count = static_cast<int>(result_.contourPool.size()) - surface_->contours.first;
+    if (surface_->contours.count == 0) problems_.Add(path_, surface_->line, "surface without contours");
     surface_ = nullptr;
   }
 
@@ -216,7 +226,7 @@ class FeaturesParser {
 }  // namespace
 
 Features ParseFeatures(std::string_view text, const std::string& path, Problems& problems) {
-  FeaturesParser parser(path, problems);
+  FeaturesParser parser(path, problems, std::count(text.begin(), text.end(), '\n'));
   LineReader lines(text);
   while (lines.Next()) {
     std::string_view line = lines.line();

@@ -39,6 +39,13 @@ std::vector<std::string> SplitFields(std::string_view line, bool& unbalanced) {
   return fields;
 }
 
+// ".NAME", as a section opens.
+std::string Dotted(const std::string& name) {
+  std::string text = ".";
+  text += name;
+  return text;
+}
+
 // A section's lines, with the fields of each.
 struct SectionLine {
   int line = 0;
@@ -67,13 +74,13 @@ std::vector<Section> ReadSections(std::string_view text, const std::string& path
       if (!open) {
         problems.Add(path, lines.number(), first + " outside a section");
       } else if (first.substr(5) != sections.back().name) {
-        problems.Add(path, lines.number(), first + " closes ." + sections.back().name + " of line " +
+        problems.Add(path, lines.number(), first + " closes " + Dotted(sections.back().name) + " of line " +
                                                std::to_string(sections.back().line));
       }
       open = false;
     } else if (first.starts_with(".")) {
       if (open)
-        problems.Add(path, sections.back().line, "." + sections.back().name + " not closed before line " +
+        problems.Add(path, sections.back().line, Dotted(sections.back().name) + " not closed before line " +
                                                      std::to_string(lines.number()));
       Section& section = sections.emplace_back();
       section.line = lines.number();
@@ -81,12 +88,14 @@ std::vector<Section> ReadSections(std::string_view text, const std::string& path
       section.opening.assign(fields.begin() + 1, fields.end());
       open = true;
     } else if (!open) {
-      problems.Add(path, lines.number(), "'" + std::string(line) + "' outside a section");
+      problems.Add(path, lines.number(), "a line outside a section: '" + std::string(line) + "'");
     } else {
       sections.back().lines.push_back(SectionLine{lines.number(), std::move(fields)});
     }
   }
-  if (open) problems.Add(path, sections.back().line, "." + sections.back().name + " without .END_" + sections.back().name);
+  if (open)
+    problems.Add(path, sections.back().line,
+                 Dotted(sections.back().name) + " without .END_" + sections.back().name);
   return sections;
 }
 
@@ -262,7 +271,7 @@ IdfLibrary ParseIdfLibrary(std::string_view text, const std::string& path, Probl
     package.line = section.line;
     package.electrical = section.name == "ELECTRICAL";
     if (section.lines.empty()) {
-      problems.Add(path, section.line, "." + section.name + " without its name line");
+      problems.Add(path, section.line, Dotted(section.name) + " without its name line");
       continue;
     }
     Fields fields(section.lines[0], path, problems);

@@ -37,13 +37,12 @@ class JobReader {
   template <typename Model, typename Parser>
   void Load(const std::string& path, std::optional<Model>& target, Parser parse) {
     if (!source_.HasFile(path)) return;
-    std::string bytes;
     std::string error;
-    if (!source_.Read(path, bytes, error)) {
+    if (!source_.Read(path, buffer_, error)) {
       problems_.Add(source_.Show(path), 0, error);
       return;
     }
-    target = parse(bytes, source_.Show(path), problems_);
+    target = parse(buffer_, source_.Show(path), problems_);
   }
 
   // The steps named by the matrix that have a directory, then the other
@@ -111,19 +110,20 @@ class JobReader {
       const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
       const std::string file = path.substr(directory.size());
       if (file.size() <= 5 || file[0] != '.' || !file.ends_with(".sum")) continue;
-      std::string bytes;
       std::string error;
-      if (!source_.Read(path, bytes, error)) {
+      if (!source_.Read(path, buffer_, error)) {
         problems_.Add(source_.Show(path), 0, error);
         continue;
       }
       const std::string subject = directory + file.substr(1, file.size() - 5);
-      job.summaries.push_back(ParseSummary(bytes, source_.Show(path), subject, problems_));
+      job.summaries.push_back(ParseSummary(buffer_, source_.Show(path), subject, problems_));
     }
   }
 
   const Source& source_;
   Problems& problems_;
+  // One buffer for every file: it grows to the largest and is reused.
+  std::string buffer_;
 };
 
 bool ReadWhole(const std::string& path, std::string& bytes, std::string& error) {

@@ -100,9 +100,16 @@ class DirectorySource final : public Source {
   SourceLimits limits_;
 };
 
-class ArchiveSource final : public Source {
+// Files held in memory: an archive's members, or files handed over whole.
+class MemorySource final : public Source {
  public:
-  ArchiveSource(const std::string& path, const SourceLimits& limits) : Source(path, ""), limits_(limits) {}
+  MemorySource(const std::string& path, const SourceLimits& limits) : Source(path, ""), limits_(limits) {}
+
+  MemorySource(std::string name, std::string jobName, std::map<std::string, std::string> files)
+      : Source(std::move(name), std::move(jobName)), files_(std::move(files)) {
+    for (const auto& [path, bytes] : files_) AddParents(path);
+    List();
+  }
 
   bool Load(std::string& error) {
     archive* reader = archive_read_new();
@@ -114,9 +121,7 @@ class ArchiveSource final : public Source {
     if (error.empty() && !loaded) error = name() + ": " + (archive_error_string(reader) ? archive_error_string(reader) : "not an archive");
     archive_read_free(reader);
     if (!loaded) return false;
-    std::vector<std::string> files;
-    for (const auto& [path, bytes] : files_) files.push_back(path);
-    SetListing(std::move(files), std::vector<std::string>(directories_.begin(), directories_.end()));
+    List();
     return true;
   }
 
@@ -227,6 +232,12 @@ class ArchiveSource final : public Source {
     return true;
   }
 
+  void List() {
+    std::vector<std::string> files;
+    for (const auto& [path, bytes] : files_) files.push_back(path);
+    SetListing(std::move(files), std::vector<std::string>(directories_.begin(), directories_.end()));
+  }
+
   void AddParents(const std::string& path) {
     for (std::size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
       directories_.insert(path.substr(0, slash));
@@ -286,9 +297,14 @@ std::unique_ptr<Source> OpenSource(const std::string& path, const SourceLimits& 
     error = path + ": not a job directory, .tgz, .tar.gz, .tar or .zip";
     return nullptr;
   }
-  auto source = std::make_unique<ArchiveSource>(path, limits);
+  auto source = std::make_unique<MemorySource>(path, limits);
   if (!source->Load(error)) return nullptr;
   return source;
+}
+
+std::unique_ptr<Source> MakeMemorySource(std::string name, std::string jobName,
+                                         std::map<std::string, std::string> files) {
+  return std::make_unique<MemorySource>(std::move(name), std::move(jobName), std::move(files));
 }
 
 }  // namespace kelpie::reader

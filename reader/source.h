@@ -6,6 +6,7 @@
 #define KELPIE_READER_SOURCE_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,11 @@ class Source {
 // an archive member that is absolute or holds "..", entries or nesting
 // beyond the caps, more decompressed bytes than allowed.
 std::unique_ptr<Source> OpenSource(const std::string& path, const SourceLimits& limits, std::string& error);
+
+// A job held in memory: file bytes by path inside the job. The
+// directories are those the paths pass through.
+std::unique_ptr<Source> MakeMemorySource(std::string name, std::string jobName,
+                                         std::map<std::string, std::string> files);
 
 }  // namespace kelpie::reader
 

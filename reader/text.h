@@ -29,7 +29,7 @@ bool ParseNumber(std::string_view text, double& value);
 bool ParseInteger(std::string_view text, int& value);
 bool ParseLong(std::string_view text, long long& value);
 std::string_view Trim(std::string_view text);
-bool IsBlank(char c);
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 // One record line read field by field. The first field that is missing or
 // malformed adds one problem at the record's line; later reads then fail
