@@ -329,7 +329,7 @@ void FeaturePainter::PaintArc(cairo_t* cairo, const Feature& arc, const Symbol& 
 
 void FeaturePainter::PaintSurface(cairo_t* cairo, const reader::Features& features, const Feature& surface,
                                   bool invert) {
-  const std::span<const reader::Contour> contours = ContoursOf(features, surface);
+  const std::span<const reader::Contour> contours = features.ContoursOf(surface);
   for (const reader::Contour& contour : contours) {
     bool near = view_.Reaches(contour.start);
     for (const reader::Segment& segment : contour.segments) near = near && view_.Reaches(segment.end);

@@ -90,7 +90,7 @@ void StrokeProfile(cairo_t* cairo, const View& view, const reader::Step& step) {
   if (!step.profile) return;
   for (const reader::Feature& feature : step.profile->features) {
     if (feature.kind != reader::FeatureKind::kSurface) continue;
-    for (const reader::Contour& contour : ContoursOf(*step.profile, feature)) {
+    for (const reader::Contour& contour : step.profile->ContoursOf(feature)) {
       if (view.Reaches(contour.start)) AddContour(cairo, contour);
     }
   }

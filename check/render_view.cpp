@@ -83,7 +83,7 @@ void AddToBox(const reader::Features& features, Box& box) {
         box.Add(feature.center, std::hypot(feature.start.x - feature.center.x, feature.start.y - feature.center.y));
         break;
       case reader::FeatureKind::kSurface:
-        for (const reader::Contour& contour : ContoursOf(features, feature)) {
+        for (const reader::Contour& contour : features.ContoursOf(feature)) {
           box.Add(contour.start);
           for (const reader::Segment& segment : contour.segments) box.Add(segment.end);
         }

@@ -7,17 +7,11 @@
 #include <cairo.h>
 
 #include <functional>
-#include <span>
 #include <string>
 
 #include "features_file.h"
 
 namespace kelpie::check {
-
-// The contours of a surface.
-inline std::span<const reader::Contour> ContoursOf(const reader::Features&, const reader::Feature& surface) {
-  return surface.contours;
-}
 
 // An axis-aligned box in board units; empty until a point is added.
 struct Box {

@@ -9,6 +9,7 @@
 // TeeStore, so they hold the same bytes.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -184,6 +185,31 @@ bool ExportOdb(const Context& context, const Options& options) {
   return Conclude(context, *staging, "ODB++", written, storesFailed, moves);
 }
 
+// Reads the written jobs back and checks them; with --render draws them
+// too. An archive of a job directory written in the same run holds the
+// same bytes, so only the directory is drawn (and the archive only checked
+// when --check asks for it).
+bool CheckWritten(const std::vector<std::string>& jobs, const Options& options) {
+  check::CheckOptions drawn;
+  check::CheckOptions checked;
+  drawn.quiet = checked.quiet = options.quiet;
+  drawn.renderDirectory = options.render;
+  for (const std::string& job : jobs) {
+    const bool archive = job.ends_with(".tgz") || job.ends_with(".zip");
+    const bool twin = archive && std::find(jobs.begin(), jobs.end(), job.substr(0, job.size() - 4)) != jobs.end();
+    if (!options.render.empty() && !twin) {
+      drawn.jobs.push_back(job);
+    } else if (options.check) {
+      checked.jobs.push_back(job);
+    }
+  }
+  bool ok = true;
+  for (const check::CheckOptions* run : {&drawn, &checked}) {
+    if (!run->jobs.empty()) ok = check::RunChecks(*run, stdout, stderr) == 0 && ok;
+  }
+  return ok;
+}
+
 bool LoadPlugin(const Options& options, Plugin& plugin, Console& console) {
   const char* environment = std::getenv("KELPIE_LIBRARY");
   const std::vector<std::string> candidates =
@@ -252,12 +278,7 @@ int Run(int argc, char** argv) {
   bool ok = true;
   if (options.idf) ok = ExportIdf(context) && ok;
   if (options.odb || options.tgz || options.zip) ok = ExportOdb(context, options) && ok;
-  if (options.check && !jobs.empty()) {
-    check::CheckOptions checks;
-    checks.jobs = jobs;
-    checks.quiet = options.quiet;
-    ok = check::RunChecks(checks, stdout, stderr) == 0 && ok;
-  }
+  if (options.check || !options.render.empty()) ok = CheckWritten(jobs, options) && ok;
   return ok ? 0 : 1;
 }
 

@@ -7,7 +7,7 @@ namespace kelpie::host {
 
 const char kUsage[] =
     "usage: kelpie-export [DESIGN.json] [-o DIR] [--idf] [--odb] [--tgz] [--zip] [-q]\n"
-    "                     [--check] [--generate N] [--library PATH]\n"
+    "                     [--check] [--render DIR] [--generate N] [--library PATH]\n"
     "\n"
     "Exports a board design through the Kelpie plug-in (libkelpie.so).\n"
     "\n"
@@ -21,12 +21,14 @@ const char kUsage[] =
     "                  (no format flag: --idf --odb --tgz)\n"
     "  -q, --quiet     no progress messages; warnings and errors still show\n"
     "  --check         read every written job back and check it (as kelpie-check)\n"
+    "  --render DIR    check the written jobs and draw them into DIR (pictures of\n"
+    "                  every layer, both board sides, DIR/index.html)\n"
     "  --generate N    export a generated board of about N components instead\n"
     "  --library PATH  the plug-in to load (also: KELPIE_LIBRARY; default:\n"
     "                  libkelpie.so next to this program)\n"
     "  -h, --help      this text\n"
     "\n"
-    "Exit status: 0 every export written (and with --check, every check\n"
+    "Exit status: 0 every export written (and with --check or --render, every check\n"
     "passed), 1 the plug-in or the file system reported a failure (or a check\n"
     "failed), 2 bad usage or a bad design file.\n";
 
@@ -69,6 +71,12 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
       options.zip = true;
     } else if (argument == "--check") {
       options.check = true;
+    } else if (argument == "--render") {
+      if (!value(i, argument, options.render)) return false;
+      if (options.render.empty()) {
+        error = argument + " needs a directory";
+        return false;
+      }
     } else if (argument == "-q" || argument == "--quiet") {
       options.quiet = true;
     } else if (argument == "-h" || argument == "--help") {

@@ -17,6 +17,7 @@ struct Options {
   bool quiet = false;
   bool help = false;
   bool check = false;  // read every written job back and check it (kelpie-check)
+  std::string render;  // not empty: check the written jobs and draw them into this directory
   long generate = 0;  // > 0: a generated board of about this many components
 };
 
