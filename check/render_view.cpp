@@ -139,7 +139,7 @@ bool Encode(std::FILE* file, png_bytepp rows, int width, int height) {
   png_init_io(png, file);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(png, 3);
+  png_set_compression_level(png, 1);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_write_info(png, info);
   // Cairo keeps a pixel as one 32-bit word 0xXXRRGGBB.
