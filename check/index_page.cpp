@@ -1,9 +1,6 @@
 #include "index_page.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 namespace kelpie::check {
 namespace {
@@ -147,17 +144,7 @@ std::string IndexPage(const std::vector<JobReport>& jobs) {
 
 bool WriteIndexPage(const std::string& directory, const std::vector<JobReport>& jobs, std::string& error) {
   const std::string path = directory + "/index.html";
-  const std::string page = IndexPage(jobs);
-  std::ofstream file(PartPath(path), std::ios::binary | std::ios::trunc);
-  file.write(page.data(), static_cast<std::streamsize>(page.size()));
-  file.close();
-  if (!file) {
-    error = "cannot write " + path;
-    std::error_code ignored;
-    std::filesystem::remove(PartPath(path), ignored);
-    return false;
-  }
-  return Publish(path, error);
+  return WriteFile(path, {IndexPage(jobs)}, error);
 }
 
 }  // namespace kelpie::check

@@ -129,64 +129,84 @@ cairo_surface_t* DrawCoverage(const View& view, const reader::Step& step, const 
   cairo_t* cairo = cairo_create(image);
   const cairo_matrix_t matrix = view.Matrix();
   cairo_set_matrix(cairo, &matrix);
-  cairo_set_source_rgb(cairo, 0, 0, 0);
-  if (sheet.negative) FillBoard(cairo, view, step, painter);
-  if (sheet.layer->features) painter.Paint(cairo, *sheet.layer->features, sheet.negative);
+  Canvas canvas(cairo);
+  canvas.SetColour({0, 0, 0});
+  if (sheet.negative) FillBoard(canvas, view, step, painter);
+  if (sheet.layer->features) painter.Paint(canvas, *sheet.layer->features, sheet.negative);
   cairo_destroy(cairo);
   return image;
 }
 
+// The background of a cairo picture, and the view's matrix.
 void Background(cairo_t* cairo, const View& view) {
   SetColour(cairo, kBackground);
   cairo_paint(cairo);
   const cairo_matrix_t matrix = view.Matrix();
   cairo_set_matrix(cairo, &matrix);
-  SetColour(cairo, kBoardArea);
 }
 
 // What a layer picture shows over the layer itself: the components of a
 // component layer and the board's outline.
-void DrawOverLayer(cairo_t* cairo, const View& view, const reader::Step& step, const Sheet& sheet) {
+void DrawOverLayer(Canvas& canvas, const View& view, const reader::Step& step, const Sheet& sheet) {
   if (sheet.layer->components) {
-    DrawComponents(cairo, view, *sheet.layer->components, step.eda ? &*step.eda : nullptr);
+    DrawComponents(canvas.cairo(), view, *sheet.layer->components, step.eda ? &*step.eda : nullptr);
   }
-  StrokeProfile(cairo, view, step);
+  StrokeProfile(canvas, view, step);
 }
 
 // The layer picture from its coverage.
 void DrawLayerRaster(cairo_t* cairo, const View& view, const reader::Step& step, const Sheet& sheet,
                      FeaturePainter& painter, cairo_surface_t* coverage) {
+  Canvas canvas(cairo);
   Background(cairo, view);
-  FillBoard(cairo, view, step, painter);
+  canvas.SetColour(kBoardArea);
+  FillBoard(canvas, view, step, painter);
   cairo_identity_matrix(cairo);
-  SetColour(cairo, ColourOf(sheet.role));
+  canvas.SetColour(ColourOf(sheet.role));
   cairo_mask_surface(cairo, coverage, 0, 0);
   const cairo_matrix_t matrix = view.Matrix();
   cairo_set_matrix(cairo, &matrix);
-  DrawOverLayer(cairo, view, step, sheet);
+  DrawOverLayer(canvas, view, step, sheet);
 }
 
-// The layer picture drawn in vectors, for the SVG. A layer that clears
-// nothing goes straight onto the picture, which keeps the SVG plain paths.
-void DrawLayerVectors(cairo_t* cairo, const View& view, const reader::Job& job, const reader::Step& step,
-                      const Sheet& sheet) {
+// The layer picture in vectors. A layer that neither clears nor shows
+// components is written as plain paths; the others go through cairo's SVG
+// surface, which can clear and write text.
+bool WriteLayerSvg(const View& view, const reader::Job& job, const reader::Step& step, const Sheet& sheet,
+                   const std::string& path, std::string& error) {
   FeaturePainter painter(job, view);
-  Background(cairo, view);
-  FillBoard(cairo, view, step, painter);
-  SetColour(cairo, ColourOf(sheet.role));
-  if (sheet.negative || (sheet.layer->features && painter.Clears(*sheet.layer->features))) {
-    cairo_push_group_with_content(cairo, CAIRO_CONTENT_ALPHA);
-    cairo_set_source_rgb(cairo, 0, 0, 0);
-    if (sheet.negative) FillBoard(cairo, view, step, painter);
-    if (sheet.layer->features) painter.Paint(cairo, *sheet.layer->features, sheet.negative);
-    cairo_pattern_t* coverage = cairo_pop_group(cairo);
-    SetColour(cairo, ColourOf(sheet.role));
-    cairo_mask(cairo, coverage);
-    cairo_pattern_destroy(coverage);
-  } else if (sheet.layer->features) {
-    painter.Paint(cairo, *sheet.layer->features);
+  const reader::Features* features = sheet.layer->features ? &*sheet.layer->features : nullptr;
+  const bool clears = sheet.negative || (features != nullptr && painter.Clears(*features));
+  if (!clears && !sheet.layer->components) {
+    SvgCanvas canvas(view, kBackground);
+    canvas.SetColour(kBoardArea);
+    FillBoard(canvas, view, step, painter);
+    canvas.SetColour(ColourOf(sheet.role));
+    if (features != nullptr) painter.Paint(canvas, *features);
+    StrokeProfile(canvas, view, step);
+    return canvas.Save(path, error);
   }
-  DrawOverLayer(cairo, view, step, sheet);
+  const Drawing drawing = [&](cairo_t* cairo) {
+    Canvas canvas(cairo);
+    Background(cairo, view);
+    canvas.SetColour(kBoardArea);
+    FillBoard(canvas, view, step, painter);
+    if (clears) {
+      cairo_push_group_with_content(cairo, CAIRO_CONTENT_ALPHA);
+      canvas.SetColour({0, 0, 0});
+      if (sheet.negative) FillBoard(canvas, view, step, painter);
+      if (features != nullptr) painter.Paint(canvas, *features, sheet.negative);
+      cairo_pattern_t* coverage = cairo_pop_group(cairo);
+      canvas.SetColour(ColourOf(sheet.role));
+      cairo_mask(cairo, coverage);
+      cairo_pattern_destroy(coverage);
+    } else if (features != nullptr) {
+      canvas.SetColour(ColourOf(sheet.role));
+      painter.Paint(canvas, *features);
+    }
+    DrawOverLayer(canvas, view, step, sheet);
+  };
+  return WriteSvg(view, drawing, path, error);
 }
 
 std::string Counts(const reader::Layer& layer, std::size_t skipped) {
@@ -247,10 +267,8 @@ void RenderLayer(const reader::Job& job, const reader::Step& step, const View& v
   DrawLayerRaster(cairo, view, step, *task.sheet, painter, task.coverage);
   cairo_destroy(cairo);
   task.skipped = painter.skipped();
-  if (WritePng(image, directory + "/" + task.picture.png, task.error)) {
-    const Drawing vectors = [&](cairo_t* svg) { DrawLayerVectors(svg, view, job, step, *task.sheet); };
-    WriteSvg(view, vectors, directory + "/" + task.picture.svg, task.error);
-  }
+  if (WritePng(image, directory + "/" + task.picture.png, task.error))
+    WriteLayerSvg(view, job, step, *task.sheet, directory + "/" + task.picture.svg, task.error);
   cairo_surface_destroy(image);
   if (!NeededBySide(*task.sheet)) {
     cairo_surface_destroy(task.coverage);

@@ -153,29 +153,26 @@ void AddContour(cairo_t* cairo, const reader::Contour& contour) {
   cairo_close_path(cairo);
 }
 
-void FeaturePainter::Paint(cairo_t* cairo, const reader::Features& features, bool invert) {
-  cairo_save(cairo);
-  cairo_new_path(cairo);
-  PaintFile(cairo, features, invert, 0);
-  Flush(cairo);
-  cairo_restore(cairo);
+void FeaturePainter::Paint(Canvas& canvas, const reader::Features& features, bool invert) {
+  cairo_save(canvas.cairo());
+  cairo_new_path(canvas.cairo());
+  PaintFile(canvas, features, invert, 0);
+  Flush(canvas);
+  cairo_restore(canvas.cairo());
 }
 
-void FeaturePainter::Gather(cairo_t* cairo, const Batch& batch) {
+void FeaturePainter::Gather(Canvas& canvas, const Batch& batch) {
   if (batch == batch_) return;
-  Flush(cairo);
+  Flush(canvas);
   batch_ = batch;
 }
 
-void FeaturePainter::Flush(cairo_t* cairo) {
-  cairo_set_operator(cairo, batch_.op);
+void FeaturePainter::Flush(Canvas& canvas) {
+  canvas.SetOperator(batch_.op);
   if (batch_.drawn == Drawn::kFill) {
-    cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_WINDING);
-    cairo_fill(cairo);
+    canvas.Fill(CAIRO_FILL_RULE_WINDING);
   } else if (batch_.drawn == Drawn::kStroke) {
-    cairo_set_line_width(cairo, batch_.width);
-    cairo_set_line_cap(cairo, batch_.cap);
-    cairo_stroke(cairo);
+    canvas.Stroke(batch_.width, batch_.cap);
   }
   batch_ = Batch{};
 }
@@ -232,11 +229,11 @@ const FeaturePainter::Symbol* FeaturePainter::Find(const reader::Features& featu
   return known && sensible ? &symbol : nullptr;
 }
 
-void FeaturePainter::PaintFile(cairo_t* cairo, const reader::Features& features, bool invert, int depth) {
+void FeaturePainter::PaintFile(Canvas& canvas, const reader::Features& features, bool invert, int depth) {
   for (const Feature& feature : features.features) {
     if (!Spend()) return;
     if (feature.kind == reader::FeatureKind::kSurface) {
-      PaintSurface(cairo, features, feature, invert);
+      PaintSurface(canvas, features, feature, invert);
       continue;
     }
     const Symbol* symbol = Find(features, feature.symbol);
@@ -249,13 +246,13 @@ void FeaturePainter::PaintFile(cairo_t* cairo, const reader::Features& features,
     }
     switch (feature.kind) {
       case reader::FeatureKind::kPad:
-        PaintPad(cairo, feature, *symbol, invert, depth);
+        PaintPad(canvas, feature, *symbol, invert, depth);
         break;
       case reader::FeatureKind::kLine:
-        PaintLine(cairo, feature, *symbol, invert);
+        PaintLine(canvas, feature, *symbol, invert);
         break;
       case reader::FeatureKind::kArc:
-        PaintArc(cairo, feature, *symbol, invert);
+        PaintArc(canvas, feature, *symbol, invert);
         break;
       case reader::FeatureKind::kSurface:
         break;
@@ -263,7 +260,8 @@ void FeaturePainter::PaintFile(cairo_t* cairo, const reader::Features& features,
   }
 }
 
-void FeaturePainter::PaintPad(cairo_t* cairo, const Feature& pad, const Symbol& symbol, bool invert, int depth) {
+void FeaturePainter::PaintPad(Canvas& canvas, const Feature& pad, const Symbol& symbol, bool invert, int depth) {
+  cairo_t* cairo = canvas.cairo();
   if (symbol.user != nullptr && depth >= kSymbolDepth) {
     ++skipped_;
     return;
@@ -277,23 +275,24 @@ void FeaturePainter::PaintPad(cairo_t* cairo, const Feature& pad, const Symbol& 
   if (symbol.user == nullptr) {
     Batch batch = FillOf(pad, invert);
     batch.mirrored = mirrored_ != pad.mirrored;
-    Gather(cairo, batch);
+    Gather(canvas, batch);
     AddStandardShape(cairo, symbol.standard);
   } else {
     // A negative pad of a user symbol swaps the polarity of its features.
     const bool mirrored = mirrored_;
     mirrored_ = mirrored_ != pad.mirrored;
-    PaintFile(cairo, *symbol.user, (pad.polarity == reader::Polarity::kNegative) != invert, depth + 1);
+    PaintFile(canvas, *symbol.user, (pad.polarity == reader::Polarity::kNegative) != invert, depth + 1);
     mirrored_ = mirrored;
   }
   cairo_set_matrix(cairo, &outside);
 }
 
-void FeaturePainter::PaintLine(cairo_t* cairo, const Feature& line, const Symbol& symbol, bool invert) {
+void FeaturePainter::PaintLine(Canvas& canvas, const Feature& line, const Symbol& symbol, bool invert) {
+  cairo_t* cairo = canvas.cairo();
   const reader::StandardSymbol& shape = symbol.standard;
   Batch batch = FillOf(line, invert);
   if (Rectangular(shape.shape)) {
-    Gather(cairo, batch);
+    Gather(canvas, batch);
     const double w = std::max(shape.width, minimumWidth_) / 2;
     const double h = std::max(shape.height, minimumWidth_) / 2;
     AddSweptRectangle(cairo, line.start, line.end, w, h);
@@ -303,12 +302,13 @@ void FeaturePainter::PaintLine(cairo_t* cairo, const Feature& line, const Symbol
   batch.drawn = Drawn::kStroke;
   batch.mirrored = false;
   batch.width = std::max(std::min(shape.width, shape.height), minimumWidth_);
-  Gather(cairo, batch);
+  Gather(canvas, batch);
   cairo_move_to(cairo, line.start.x, line.start.y);
   cairo_line_to(cairo, line.end.x, line.end.y);
 }
 
-void FeaturePainter::PaintArc(cairo_t* cairo, const Feature& arc, const Symbol& symbol, bool invert) {
+void FeaturePainter::PaintArc(Canvas& canvas, const Feature& arc, const Symbol& symbol, bool invert) {
+  cairo_t* cairo = canvas.cairo();
   const reader::StandardSymbol& shape = symbol.standard;
   const bool rectangular = Rectangular(shape.shape);
   Batch batch = FillOf(arc, invert);
@@ -316,19 +316,20 @@ void FeaturePainter::PaintArc(cairo_t* cairo, const Feature& arc, const Symbol& 
   batch.mirrored = false;
   batch.width = std::max(std::min(shape.width, shape.height), minimumWidth_);
   batch.cap = rectangular ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND;
-  Gather(cairo, batch);
+  Gather(canvas, batch);
   cairo_new_sub_path(cairo);
   AddArc(cairo, arc.start, arc.end, arc.center, arc.clockwise);
   if (!rectangular) return;
   // A square symbol leaves its square at both ends.
-  Gather(cairo, FillOf(arc, invert));
+  Gather(canvas, FillOf(arc, invert));
   for (const Point& end : {arc.start, arc.end}) {
     cairo_rectangle(cairo, end.x - shape.width / 2, end.y - shape.height / 2, shape.width, shape.height);
   }
 }
 
-void FeaturePainter::PaintSurface(cairo_t* cairo, const reader::Features& features, const Feature& surface,
+void FeaturePainter::PaintSurface(Canvas& canvas, const reader::Features& features, const Feature& surface,
                                   bool invert) {
+  cairo_t* cairo = canvas.cairo();
   const std::span<const reader::Contour> contours = features.ContoursOf(surface);
   for (const reader::Contour& contour : contours) {
     bool near = view_.Reaches(contour.start);
@@ -341,12 +342,11 @@ void FeaturePainter::PaintSurface(cairo_t* cairo, const reader::Features& featur
   // Each island is filled on its own with the holes that follow it,
   // even-odd, whichever way its contours run: a hole takes away only from
   // its own island, and islands that overlap each other add up.
-  Flush(cairo);
-  cairo_set_operator(cairo, FillOf(surface, invert).op);
-  cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
+  Flush(canvas);
+  canvas.SetOperator(FillOf(surface, invert).op);
   for (std::size_t i = 0; i < contours.size(); ++i) {
     AddContour(cairo, contours[i]);
-    if (i + 1 == contours.size() || contours[i + 1].island) cairo_fill(cairo);
+    if (i + 1 == contours.size() || contours[i + 1].island) canvas.Fill(CAIRO_FILL_RULE_EVEN_ODD);
   }
 }
 

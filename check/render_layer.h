@@ -2,7 +2,7 @@
 // (a standard symbol told from its name, or a user symbol of the job),
 // lines and arcs stroked with their symbol, surfaces with their holes.
 //
-// Features are drawn in file order in the cairo context's current source:
+// Features are drawn in file order in the canvas's colour:
 // a positive feature adds its area, a negative one clears what lies
 // beneath it (cairo's CLEAR operator), so the caller draws a layer into a
 // group of its own when the clearing must not reach other layers.
@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "canvas.h"
 #include "job.h"
 #include "render_view.h"
 #include "symbol_name.h"
@@ -39,10 +40,10 @@ class FeaturePainter {
   // from the board a feature may lie and still be drawn.
   FeaturePainter(const reader::Job& job, const View& view);
 
-  // Draws every feature of the file in the user space of the context's
+  // Draws every feature of the file in the user space of the canvas's
   // current matrix, which must be the view's. `invert` swaps the polarity
   // of every feature (the features of a negative layer clear).
-  void Paint(cairo_t* cairo, const reader::Features& features, bool invert = false);
+  void Paint(Canvas& canvas, const reader::Features& features, bool invert = false);
 
   // Whether painting the file would clear anything: a negative feature, or
   // a negative feature inside a user symbol that a pad places.
@@ -70,15 +71,15 @@ class FeaturePainter {
   };
 
   // Draws what was gathered when the next shape draws differently.
-  void Gather(cairo_t* cairo, const Batch& batch);
-  void Flush(cairo_t* cairo);
+  void Gather(Canvas& canvas, const Batch& batch);
+  void Flush(Canvas& canvas);
   Batch FillOf(const reader::Feature& feature, bool invert) const;
 
-  void PaintFile(cairo_t* cairo, const reader::Features& features, bool invert, int depth);
-  void PaintPad(cairo_t* cairo, const reader::Feature& pad, const Symbol& symbol, bool invert, int depth);
-  void PaintLine(cairo_t* cairo, const reader::Feature& line, const Symbol& symbol, bool invert);
-  void PaintArc(cairo_t* cairo, const reader::Feature& arc, const Symbol& symbol, bool invert);
-  void PaintSurface(cairo_t* cairo, const reader::Features& features, const reader::Feature& surface, bool invert);
+  void PaintFile(Canvas& canvas, const reader::Features& features, bool invert, int depth);
+  void PaintPad(Canvas& canvas, const reader::Feature& pad, const Symbol& symbol, bool invert, int depth);
+  void PaintLine(Canvas& canvas, const reader::Feature& line, const Symbol& symbol, bool invert);
+  void PaintArc(Canvas& canvas, const reader::Feature& arc, const Symbol& symbol, bool invert);
+  void PaintSurface(Canvas& canvas, const reader::Features& features, const reader::Feature& surface, bool invert);
   // The symbols of a file's table, resolved once per file.
   const std::vector<Symbol>& SymbolsOf(const reader::Features& features);
   const Symbol* Find(const reader::Features& features, int number);

@@ -57,7 +57,8 @@ void DrawSolderMask(cairo_t* cairo, const View& view, const reader::Step& step, 
   cairo_push_group_with_content(cairo, CAIRO_CONTENT_ALPHA);
   SetView(cairo, view);
   cairo_set_source_rgb(cairo, 0, 0, 0);
-  FillBoard(cairo, view, step, painter);
+  Canvas canvas(cairo);
+  FillBoard(canvas, view, step, painter);
   cairo_identity_matrix(cairo);
   cairo_set_operator(cairo, CAIRO_OPERATOR_DEST_OUT);
   cairo_mask(cairo, openings);
@@ -77,26 +78,27 @@ void DrawSolderMask(cairo_t* cairo, const View& view, const reader::Step& step, 
 
 }  // namespace
 
-void FillBoard(cairo_t* cairo, const View& view, const reader::Step& step, FeaturePainter& painter) {
+void FillBoard(Canvas& canvas, const View& view, const reader::Step& step, FeaturePainter& painter) {
   if (step.profile) {
-    painter.Paint(cairo, *step.profile);
+    painter.Paint(canvas, *step.profile);
     return;
   }
-  cairo_rectangle(cairo, view.box.minX, view.box.minY, view.box.maxX - view.box.minX, view.box.maxY - view.box.minY);
-  cairo_fill(cairo);
+  cairo_rectangle(canvas.cairo(), view.box.minX, view.box.minY, view.box.maxX - view.box.minX,
+                  view.box.maxY - view.box.minY);
+  canvas.Fill(CAIRO_FILL_RULE_WINDING);
 }
 
-void StrokeProfile(cairo_t* cairo, const View& view, const reader::Step& step) {
+void StrokeProfile(Canvas& canvas, const View& view, const reader::Step& step) {
   if (!step.profile) return;
   for (const reader::Feature& feature : step.profile->features) {
     if (feature.kind != reader::FeatureKind::kSurface) continue;
     for (const reader::Contour& contour : step.profile->ContoursOf(feature)) {
-      if (view.Reaches(contour.start)) AddContour(cairo, contour);
+      if (view.Reaches(contour.start)) AddContour(canvas.cairo(), contour);
     }
   }
-  SetColour(cairo, kProfileLine);
-  cairo_set_line_width(cairo, 1.5 / view.scale);
-  cairo_stroke(cairo);
+  canvas.SetColour(kProfileLine);
+  canvas.SetOperator(CAIRO_OPERATOR_OVER);
+  canvas.Stroke(1.5 / view.scale, CAIRO_LINE_CAP_BUTT);
 }
 
 void DrawSide(cairo_t* cairo, const View& view, const reader::Step& step, FeaturePainter& painter,
@@ -104,8 +106,9 @@ void DrawSide(cairo_t* cairo, const View& view, const reader::Step& step, Featur
   SetColour(cairo, kBackground);
   cairo_paint(cairo);
   SetView(cairo, view);
-  SetColour(cairo, kLaminate);
-  FillBoard(cairo, view, step, painter);
+  Canvas canvas(cairo);
+  canvas.SetColour(kLaminate);
+  FillBoard(canvas, view, step, painter);
   cairo_identity_matrix(cairo);
   cairo_pattern_t* copper = Union(cairo, view, coverage.copper);
   PaintThrough(cairo, kCopper, copper);
@@ -122,7 +125,7 @@ void DrawSide(cairo_t* cairo, const View& view, const reader::Step& step, Featur
     if (pattern != nullptr) cairo_pattern_destroy(pattern);
   }
   SetView(cairo, view);
-  StrokeProfile(cairo, view, step);
+  StrokeProfile(canvas, view, step);
 }
 
 }  // namespace kelpie::check

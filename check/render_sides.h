@@ -28,11 +28,11 @@ void DrawSide(cairo_t* cairo, const View& view, const reader::Step& step, Featur
               const SideCoverage& coverage);
 
 // Fills the step's profile (the view's whole box when there is none) in
-// the current source; the matrix must be the view's.
-void FillBoard(cairo_t* cairo, const View& view, const reader::Step& step, FeaturePainter& painter);
+// the canvas's colour; the matrix must be the view's.
+void FillBoard(Canvas& canvas, const View& view, const reader::Step& step, FeaturePainter& painter);
 
 // Strokes the outline of the step's profile thinly in grey.
-void StrokeProfile(cairo_t* cairo, const View& view, const reader::Step& step);
+void StrokeProfile(Canvas& canvas, const View& view, const reader::Step& step);
 
 }  // namespace kelpie::check
 

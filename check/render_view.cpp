@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -105,6 +106,19 @@ bool Publish(const std::string& path, std::string& error) {
   error = "cannot write " + path + ": " + failure.message();
   std::filesystem::remove(PartPath(path), failure);
   return false;
+}
+
+bool WriteFile(const std::string& path, std::initializer_list<std::string_view> pieces, std::string& error) {
+  std::ofstream file(PartPath(path), std::ios::binary | std::ios::trunc);
+  for (const std::string_view piece : pieces) file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+  file.close();
+  if (!file) {
+    error = "cannot write " + path;
+    std::error_code ignored;
+    std::filesystem::remove(PartPath(path), ignored);
+    return false;
+  }
+  return Publish(path, error);
 }
 
 namespace {

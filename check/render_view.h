@@ -7,7 +7,9 @@
 #include <cairo.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "features_file.h"
 
@@ -76,6 +78,10 @@ using Drawing = std::function<void(cairo_t* cairo)>;
 // carries a final name. Publish removes the part when the rename fails.
 std::string PartPath(const std::string& path);
 bool Publish(const std::string& path, std::string& error);
+
+// Writes the pieces one after another as the file's bytes, under the
+// temporary name, then publishes the file.
+bool WriteFile(const std::string& path, std::initializer_list<std::string_view> pieces, std::string& error);
 
 // Writes an image surface of format RGB24 as a PNG. PNGs are compressed
 // for speed rather than size: a board's pictures are large flat areas,
