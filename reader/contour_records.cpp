@@ -8,9 +8,10 @@ bool ReadPoint(Record& record, double scale, Point& point, const char* what) {
   double x = 0;
   double y = 0;
   const std::string name(what);
-  if (!record.Number(x, (name + " x").c_str()) || !record.Number(y, (name + " y").c_str())) return false;
+  const bool readX = record.Number(x, (name + " x").c_str());
+  const bool readY = record.Number(y, (name + " y").c_str());  // read even after a bad x
   point = Point{x * scale, y * scale};
-  return true;
+  return readX && readY;
 }
 
 bool TakeUnitLine(std::string_view line, Record& record, double& scale) {
@@ -44,8 +45,9 @@ bool ContourRecords::Take(std::string_view word, Record& record, double scale, s
     open_ = true;
     openLine_ = record.line();
     char kind = 'I';
-    if (ReadPoint(record, scale, contour.start, "start") && record.Letter(kind, "IH", "island or hole"))
-      contour.island = kind == 'I';
+    ReadPoint(record, scale, contour.start, "start");
+    record.Letter(kind, "IH", "island or hole");
+    contour.island = kind == 'I';
     return true;
   }
   if (word != "OS" && word != "OC" && word != "OE") return false;
@@ -62,8 +64,8 @@ bool ContourRecords::Take(std::string_view word, Record& record, double scale, s
   if (!ReadPoint(record, scale, segment.end, "end")) return true;
   if (word == "OC") {
     segment.arc = true;
-    if (!ReadPoint(record, scale, segment.center, "center") || !record.YesNo(segment.clockwise, "clockwise"))
-      return true;
+    const bool center = ReadPoint(record, scale, segment.center, "center");
+    if (!record.YesNo(segment.clockwise, "clockwise") || !center) return true;
   }
   contours.back().segments.push_back(segment);
   return true;

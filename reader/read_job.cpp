@@ -3,6 +3,7 @@
 #include "read_job.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -126,14 +127,24 @@ class JobReader {
   std::string buffer_;
 };
 
-bool ReadWhole(const std::string& path, std::string& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open the file";
+bool ReadWhole(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string& error) {
+  std::error_code failure;
+  const std::uintmax_t size = std::filesystem::file_size(path, failure);
+  if (failure) {
+    error = path + ": " + failure.message();
     return false;
   }
+  if (size > maxBytes) {
+    error = path + ": " + std::to_string(size) + " bytes, more than the cap of " + std::to_string(maxBytes);
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
+  if (!in) {
+    error = path + ": cannot read the file";
+    return false;
+  }
   bytes = text.str();
   return true;
 }
@@ -142,16 +153,25 @@ bool ReadWhole(const std::string& path, std::string& bytes, std::string& error) 
 
 Job ReadJob(const Source& source, Problems& problems) { return JobReader(source, problems).Read(); }
 
-bool ReadIdf(const std::string& boardPath, IdfJob& job, Problems& problems, std::string& error) {
+bool ReadIdf(const std::string& boardPath, IdfJob& job, Problems& problems, std::string& error,
+             std::uint64_t maxBytes) {
   std::string libraryPath = boardPath;
   if (libraryPath.ends_with(".emn")) libraryPath.resize(libraryPath.size() - 4);
   libraryPath += ".emp";
   std::string board;
   std::string library;
-  if (!ReadWhole(boardPath, board, error) || !ReadWhole(libraryPath, library, error)) return false;
+  if (!ReadWhole(boardPath, maxBytes, board, error) || !ReadWhole(libraryPath, maxBytes, library, error))
+    return false;
+  job = ParseIdf(board, boardPath, library, libraryPath, problems);
+  return true;
+}
+
+IdfJob ParseIdf(std::string_view board, const std::string& boardPath, std::string_view library,
+                const std::string& libraryPath, Problems& problems) {
+  IdfJob job;
   job.board = ParseIdfBoard(board, boardPath, problems);
   job.library = ParseIdfLibrary(library, libraryPath, problems);
-  return true;
+  return job;
 }
 
 }  // namespace kelpie::reader

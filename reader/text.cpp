@@ -49,7 +49,6 @@ bool ParseInteger(std::string_view text, int& value) {
 }
 
 bool Record::Next(std::string_view& field, const char* what) {
-  if (!ok_) return false;
   while (!rest_.empty() && IsBlank(rest_.front())) rest_.remove_prefix(1);
   std::size_t length = 0;
   while (length < rest_.size() && !IsBlank(rest_[length])) ++length;

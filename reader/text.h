@@ -32,8 +32,9 @@ std::string_view Trim(std::string_view text);
 inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 // One record line read field by field. The first field that is missing or
-// malformed adds one problem at the record's line; later reads then fail
-// quietly, so a bad record gives one message.
+// malformed adds one problem at the record's line; later fields are still
+// read (a bad coordinate does not hide the symbol after it), but a record
+// gives one message at most. A field that fails keeps its default value.
 class Record {
  public:
   Record(std::string_view text, int line, const std::string& path, Problems& problems)

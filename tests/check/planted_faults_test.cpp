@@ -1,0 +1,73 @@
+// Faults planted in the sample board's job are each caught at the file and
+// line that hold them. The whole list of problems of each is a golden file
+// (golden/fault_<name>.txt); the test also names the one line that must be
+// among them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "check_test_support.h"
+
+namespace kelpie::check::test {
+namespace {
+
+// Replaces the first occurrence of `from` (which must be there) by `to`.
+std::function<void(Files&)> Replace(const std::string& path, const std::string& from, const std::string& to) {
+  return [=](Files& files) {
+    std::string& bytes = files.at(path);
+    const std::size_t at = bytes.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    bytes.replace(at, from.size(), to);
+  };
+}
+
+std::function<void(Files&)> RemoveDirectory(const std::string& directory) {
+  return [=](Files& files) { std::erase_if(files, [&](const auto& file) { return file.first.starts_with(directory); }); };
+}
+
+const std::string kTop = "steps/pcb/layers/top/features";
+const std::string kComponents = "steps/pcb/layers/comp_+_top/components";
+const std::string kFirstToeprint = "TOP 0 1.192 1.075 0 N 2 17 1\n";
+
+struct Fault {
+  const char* name;
+  std::function<void(Files&)> plant;
+  const char* caught;  // the start of a line that the problems must hold
+};
+
+const Fault kFaults[] = {
+    {"byte_changed", Replace(kTop, "P 1.192 1.075", "P 1.193 1.075"), "job/steps/pcb/layers/top/.features.sum:2: SUM="},
+    {"feature_removed", Replace(kTop, "P 1.192 1.075 0 P 0 0;0=1,2=0 \n", ""),
+     "job/steps/pcb/layers/top/.features.sum:1: SIZE="},
+    {"net_out_of_range", Replace(kComponents, "N 2 17 1", "N 99 17 1"),
+     "job/steps/pcb/layers/comp_+_top/components:3: net 99 of U1 is not in the EDA data"},
+    {"symbol_missing", Replace(kTop, "$3 dpak_tab\n", ""), "job/steps/pcb/layers/top/features:6: symbol number 4 where 3"},
+    {"toeprint_too_many", Replace(kComponents, kFirstToeprint, kFirstToeprint + kFirstToeprint),
+     "job/steps/pcb/layers/comp_+_top/components:4: a second toeprint of U1 for pin 0"},
+    {"layer_directory_missing", RemoveDirectory("steps/pcb/layers/silk_top/"),
+     "job/matrix/matrix:16: layer silk_top has no directory"},
+    {"netlist_net_renamed", Replace("steps/pcb/netlists/cadnet/netlist", "$3 sda", "$3 sdb"),
+     "job/steps/pcb/netlists/cadnet/netlist:6: net 3 is sdb here but sda"},
+    {"feature_reference_wrong_kind", Replace("steps/pcb/eda/data", "FID C 3 18\n", "FID C 3 0\n"),
+     "job/steps/pcb/eda/data:221: feature 0 of layer top is a surface"},
+    {"summary_date", Replace("matrix/.matrix.sum", "DATE=", "DATE=3"), "job/matrix/.matrix.sum:3: DATE is not a date"},
+};
+
+TEST(PlantedFaults, EachIsCaughtAtItsFileAndLine) {
+  const OdbJob sample = WriteOdb(DescribeSampleBoard);
+  ASSERT_EQ(CheckOdb(sample.files), std::vector<std::string>());
+  for (const Fault& fault : kFaults) {
+    SCOPED_TRACE(fault.name);
+    Files files = sample.files;
+    fault.plant(files);
+    const std::vector<std::string> problems = CheckOdb(files);
+    EXPECT_EQ(problems, Golden(std::string("fault_") + fault.name + ".txt", problems));
+    const bool caught = std::any_of(problems.begin(), problems.end(),
+                                    [&](const std::string& line) { return line.starts_with(fault.caught); });
+    EXPECT_TRUE(caught) << fault.caught;
+  }
+}
+
+}  // namespace
+}  // namespace kelpie::check::test
