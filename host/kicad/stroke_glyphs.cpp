@@ -33,10 +33,10 @@ constexpr GlyphRow kGlyphs[] = {
     {U'#', 7, "2.5,9.5 1.5,0.5 | 5.5,9.5 4.5,0.5 | 0.5,6.5 7,6.5 | 0,3.5 6.5,3.5"},
     {U'$', 6, "3,7.25:3,2.25:30,270 3,2.75:3,2.25:90,-150 | 3,10.5 3,-0.5"},
     {U'%', 7, "0,0 7,10 | 1.5,8.5:1.5,1.5:0,360 | 5.5,1.5:1.5,1.5:0,360"},
-    {U'&', 7, "7,0 3,8:1.75,2:225,-45 2.75,2.5:2.75,2.5:125,390 6.5,4.5"},
+    {U'&', 7, "7,0 3,8:1.75,2:225,-45 2.75,2.5:2.75,2.5:125,395"},
     {U'\'', 0, "0,10 0,7.5"},
-    {U'(', 2.5, "4,4:4,7.5:112,248"},
-    {U')', 2.5, "-1.5,4:4,7.5:68,-68"},
+    {U'(', 2.5, "4,4:4,7.5:113,247"},
+    {U')', 2.5, "-1.5,4:4,7.5:67,-67"},
     {U'*', 5, "2.5,10 2.5,4 | 0,8.5 5,5.5 | 0,5.5 5,8.5"},
     {U'+', 6, "3,8 3,2 | 0,5 6,5"},
     {U',', 1, "1,0.5 1,0 0,-1.5"},
@@ -270,12 +270,21 @@ bool AddToken(std::string_view token, Stroke& stroke) {
   const StrokePoint radii = *parts[1];
   const double from = parts[2]->x;
   const double to = parts[2]->y;
+  // The arc's ends and every multiple of 15 degrees between them, so that
+  // the extremes at 0, 90, 180 and 270 degrees are points of the stroke.
   constexpr double kDegreesPerSegment = 15;
-  const int segments = std::max(1, static_cast<int>(std::ceil(std::abs(to - from) / kDegreesPerSegment - 1e-9)));
-  for (int i = 0; i <= segments; ++i) {
-    const double radians = (from + (to - from) * i / segments) * std::numbers::pi / 180;
+  const auto addAngle = [&](double degrees) {
+    const double radians = degrees * std::numbers::pi / 180;
     AddPoint(stroke, {centre.x + radii.x * std::cos(radians), centre.y + radii.y * std::sin(radians)});
+  };
+  const double direction = to > from ? 1 : -1;
+  addAngle(from);
+  double angle = (std::floor(from * direction / kDegreesPerSegment) + 1) * kDegreesPerSegment * direction;
+  while ((to - angle) * direction > 1e-9) {
+    addAngle(angle);
+    angle += kDegreesPerSegment * direction;
   }
+  addAngle(to);
   return true;
 }
 
