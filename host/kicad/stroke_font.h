@@ -9,7 +9,10 @@
 // 6, an i is 0) and the pen advances by that cell plus a letter gap of 3
 // units, so a capital or a digit advances about 0.9 * width. A space advances
 // 7 units and a tab moves to the next stop, every four space advances from the
-// start of the line. Lines are 1.62 * height apart, baseline to baseline.
+// start of the line. Lines are 1.62 * height apart, baseline to baseline; a
+// carriage return just before '\n' belongs to the line break. Characters the
+// font lacks (control characters included) and bytes that are not valid UTF-8
+// take no room: they are left out and counted, one per byte for bad bytes.
 // Italic slants every glyph by 1/8 about its baseline. Round parts of glyphs
 // are short polylines (15 degrees per segment), dots are short dashes, and
 // every stroke has at least two points.
