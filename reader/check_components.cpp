@@ -1,7 +1,9 @@
 // The components files against the EDA data: every package, net and subnet
 // number exists, each component has one toeprint per pin of its package,
 // and toeprints and toeprint subnets name each other.
+#include <set>
 #include <string>
+#include <utility>
 
 #include "check_parts.h"
 
@@ -87,14 +89,14 @@ void CheckFile(const ComponentsFile& file, char side, const EdaData& eda, Proble
   }
 }
 
-// Whether the file's component number `component` has a toeprint for `pin`.
-bool HasToeprint(const ComponentsFile* file, int component, int pin) {
-  if (file == nullptr || component < 0 || static_cast<std::size_t>(component) >= file->components.size())
-    return false;
-  for (const Toeprint& toeprint : file->components[static_cast<std::size_t>(component)].toeprints) {
-    if (toeprint.pin == pin) return true;
+// Every toeprint of the file as (component number, pin).
+std::set<std::pair<int, int>> Toeprints(const ComponentsFile* file) {
+  std::set<std::pair<int, int>> toeprints;
+  if (file == nullptr) return toeprints;
+  for (std::size_t c = 0; c < file->components.size(); ++c) {
+    for (const Toeprint& toeprint : file->components[c].toeprints) toeprints.emplace(static_cast<int>(c), toeprint.pin);
   }
-  return false;
+  return toeprints;
 }
 
 }  // namespace
@@ -108,10 +110,11 @@ void CheckComponents(const Step& step, const EdaData& eda, Problems& problems) {
     if (side != 0) bySide[side == 'T' ? 0 : 1] = &*layer.components;
   }
   // The other way round: every toeprint subnet names a toeprint that exists.
+  const std::set<std::pair<int, int>> toeprints[2] = {Toeprints(bySide[0]), Toeprints(bySide[1])};
   for (const EdaNet& net : eda.nets) {
     for (const Subnet& subnet : net.subnets) {
       if (subnet.kind != SubnetKind::kToeprint) continue;
-      if (!HasToeprint(bySide[subnet.side == 'T' ? 0 : 1], subnet.component, subnet.toeprint))
+      if (!toeprints[subnet.side == 'T' ? 0 : 1].count({subnet.component, subnet.toeprint}))
         problems.Add(eda.path, subnet.line, "toeprint " + ToeprintName(subnet.side, subnet.component, subnet.toeprint) +
                                                 " is in no components file");
     }

@@ -55,8 +55,10 @@ const char* Name(FeatureKind kind) {
 void CheckEdaData(const Step& step, const EdaData& eda, Problems& problems) {
   // The features of each LYR layer, or null when it has none.
   std::vector<const Features*> layers;
+  const std::map<std::string, const Layer*> byName = LayersByName(step);
   for (const std::string& name : eda.layers) {
-    const Layer* layer = step.FindLayer(name);
+    const auto found = byName.find(name);
+    const Layer* layer = found != byName.end() ? found->second : nullptr;
     layers.push_back(layer != nullptr && layer->features ? &*layer->features : nullptr);
     if (layers.back() == nullptr)
       problems.Add(eda.path, eda.layersLine, "layer " + name + " of the LYR line has no features file");

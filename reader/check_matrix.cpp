@@ -15,6 +15,8 @@ constexpr const char* kLayerTypes[] = {"SIGNAL",       "POWER_GROUND", "MIXED", 
                                        "SILK_SCREEN",  "DRILL",        "ROUT",   "DOCUMENT",    "COMPONENT",
                                        "MASK",         "CONDUCTIVE_PASTE"};
 
+constexpr int kMissingDirectories = 1000;
+
 bool IsOneOf(const std::string& word, std::initializer_list<const char*> words) {
   return std::any_of(words.begin(), words.end(), [&](const char* w) { return word == w; });
 }
@@ -63,6 +65,7 @@ void CheckMatrix(const Source& source, const Job& job, Problems& problems) {
 
   std::vector<std::pair<int, int>> rows;
   std::map<std::string, int> layers;
+  int missingDirectories = 0;
   for (const MatrixLayer& layer : matrix.layers) {
     rows.emplace_back(layer.row, layer.line);
     if (layer.name.empty()) {
@@ -83,10 +86,16 @@ void CheckMatrix(const Source& source, const Job& job, Problems& problems) {
                    "layer " + layer.name + ": POLARITY is not POSITIVE or NEGATIVE: '" + layer.polarity + "'");
     for (const auto& [name, _] : steps) {
       const std::string directory = "steps/" + name + "/layers/" + layer.name;
-      if (source.HasDirectory("steps/" + name) && !source.HasDirectory(directory))
-        problems.Add(matrix.path, layer.line, "layer " + layer.name + " has no directory " + directory);
+      if (!source.HasDirectory("steps/" + name) || source.HasDirectory(directory)) continue;
+      // Every pair of step and layer costs a look-up: a matrix of many
+      // steps and layers without directories is not followed to its end.
+      if (++missingDirectories > kMissingDirectories) break;
+      problems.Add(matrix.path, layer.line, "layer " + layer.name + " has no directory " + directory);
     }
   }
+  if (missingDirectories > kMissingDirectories)
+    problems.Add(matrix.path, 0, "more than " + std::to_string(kMissingDirectories) +
+                                     " layer directories are missing; the rest were not looked for");
   CheckNumbering(matrix.path, "row", rows, problems);
   for (const MatrixLayer& layer : matrix.layers) {
     for (const std::string* span : {&layer.startName, &layer.endName}) {

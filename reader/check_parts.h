@@ -3,6 +3,7 @@
 #ifndef KELPIE_READER_CHECK_PARTS_H
 #define KELPIE_READER_CHECK_PARTS_H
 
+#include <map>
 #include <string>
 
 #include "job.h"
@@ -10,6 +11,9 @@
 #include "source.h"
 
 namespace kelpie::reader {
+
+// The step's layers by name, for checks that look many names up.
+std::map<std::string, const Layer*> LayersByName(const Step& step);
 
 void CheckSummaries(const Source& source, const Job& job, Problems& problems);
 void CheckMatrix(const Source& source, const Job& job, Problems& problems);

@@ -27,8 +27,10 @@ void CheckStep(const Source& source, const Job& job, const Step& step, Problems&
     if (layer.tools) CheckTools(*layer.tools, *layer.features, problems);
   }
   if (job.matrix) {
+    const std::map<std::string, const Layer*> layers = LayersByName(step);
     for (const MatrixLayer& layer : job.matrix->layers) {
-      if (layer.type == "DRILL" && step.FindLayer(layer.name) != nullptr && !step.FindLayer(layer.name)->tools)
+      const auto found = layers.find(layer.name);
+      if (layer.type == "DRILL" && found != layers.end() && !found->second->tools)
         missing("layers/" + layer.name + "/tools", "tools file for this drill layer");
     }
   }
@@ -46,6 +48,12 @@ void CheckStep(const Source& source, const Job& job, const Step& step, Problems&
 }
 
 }  // namespace
+
+std::map<std::string, const Layer*> LayersByName(const Step& step) {
+  std::map<std::string, const Layer*> layers;
+  for (const Layer& layer : step.layers) layers.emplace(layer.name, &layer);
+  return layers;
+}
 
 void CheckJob(const Source& source, const Job& job, Problems& problems) {
   CheckSummaries(source, job, problems);

@@ -83,7 +83,8 @@ struct Feature {
 };
 
 // The entry of a table with this number, or null. Tables are numbered
-// 0, 1, ... in order; a file that breaks the order is still searched.
+// 0, 1, ... in order; the reader keeps the numbers rising when a file
+// skips some, and such a table is still searched.
 const TableEntry* FindEntry(const std::vector<TableEntry>& table, int number);
 
 struct Features {

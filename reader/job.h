@@ -222,6 +222,8 @@ struct Step {
   std::optional<EdaData> eda;
   std::optional<Netlist> netlist;
 
+  // Looks through the layers in order (a check that looks up many names
+  // makes an index of its own).
   const Layer* FindLayer(const std::string& name) const;
 };
 
@@ -251,7 +253,7 @@ struct Job {
   std::optional<KeyValueFile> info;        // misc/info
   std::optional<KeyValueFile> attributes;  // misc/attrlist
   std::vector<Step> steps;  // matrix column order, then unlisted directories
-  std::vector<UserSymbol> symbols;  // sorted by name
+  std::vector<UserSymbol> symbols;  // sorted by name (FindSymbol relies on it)
   std::vector<Summary> summaries;
 
   const Step* FindStep(const std::string& name) const;

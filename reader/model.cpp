@@ -1,4 +1,6 @@
 // Look-ups of the model and the problem list.
+#include <algorithm>
+
 #include "features_file.h"
 #include "idf.h"
 #include "job.h"
@@ -17,10 +19,9 @@ const TableEntry* FindEntry(const std::vector<TableEntry>& table, int number) {
   if (number < 0) return nullptr;
   const auto position = static_cast<std::size_t>(number);
   if (position < table.size() && table[position].number == number) return &table[position];
-  for (const TableEntry& entry : table) {
-    if (entry.number == number) return &entry;
-  }
-  return nullptr;
+  const auto found = std::lower_bound(table.begin(), table.end(), number,
+                                      [](const TableEntry& entry, int wanted) { return entry.number < wanted; });
+  return found != table.end() && found->number == number ? &*found : nullptr;
 }
 
 const std::string& Features::SymbolName(int number) const {
@@ -67,10 +68,9 @@ const Step* Job::FindStep(const std::string& name) const {
 }
 
 const UserSymbol* Job::FindSymbol(const std::string& name) const {
-  for (const UserSymbol& symbol : symbols) {
-    if (symbol.name == name) return &symbol;
-  }
-  return nullptr;
+  const auto found = std::lower_bound(symbols.begin(), symbols.end(), name,
+                                      [](const UserSymbol& symbol, const std::string& wanted) { return symbol.name < wanted; });
+  return found != symbols.end() && found->name == name ? &*found : nullptr;
 }
 
 const IdfPackage* IdfLibrary::Find(const std::string& geometry, const std::string& partNumber) const {

@@ -89,10 +89,13 @@ class FeaturesParser {
       record.Fail(std::string(what) + " number is not a whole number: '" + std::string(word) + "'");
       return;
     }
+    // A gap is a problem, but the entry counts; a number that goes back is
+    // left out, so that the numbers of the table keep rising.
     const int expected = table.empty() ? 0 : table.back().number + 1;
     if (entry.number != expected) {
       problems_.Add(path_, record.line(), std::string(what) + " number " + std::to_string(entry.number) + " where " +
                                               std::to_string(expected) + " belongs (the numbers run 0, 1, ... in order)");
+      if (entry.number < expected) return;
     }
     if (&table == &result_.texts) {
       entry.name = std::string(record.Rest());  // a text may be a blank

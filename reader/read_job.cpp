@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "parse.h"
@@ -46,40 +47,43 @@ class JobReader {
     target = parse(buffer_, source_.Show(path), problems_);
   }
 
-  // The steps named by the matrix that have a directory, then the other
-  // step directories.
+  // The steps named by the matrix (in column order) that have a directory,
+  // then the other step directories.
   std::vector<std::string> StepNames(const Job& job) const {
     std::vector<std::string> names;
+    std::set<std::string> taken;
     if (job.matrix) {
       std::vector<MatrixStep> steps = job.matrix->steps;
       std::stable_sort(steps.begin(), steps.end(),
                        [](const MatrixStep& a, const MatrixStep& b) { return a.column < b.column; });
       for (const MatrixStep& step : steps) {
-        if (source_.HasDirectory("steps/" + step.name) && !step.name.empty() &&
-            std::find(names.begin(), names.end(), step.name) == names.end())
+        if (!step.name.empty() && source_.HasDirectory("steps/" + step.name) && taken.insert(step.name).second)
           names.push_back(step.name);
       }
     }
     for (const std::string& name : source_.Subdirectories("steps")) {
-      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+      if (taken.insert(name).second) names.push_back(name);
     }
     return names;
   }
 
+  // The layers in the order of the matrix rows that have a directory, then
+  // the other layer directories.
   std::vector<std::string> LayerNames(const Job& job, const std::string& stepPath) const {
     std::vector<std::string> names;
+    std::set<std::string> taken;
     if (job.matrix) {
       std::vector<MatrixLayer> layers = job.matrix->layers;
       std::stable_sort(layers.begin(), layers.end(),
                        [](const MatrixLayer& a, const MatrixLayer& b) { return a.row < b.row; });
       for (const MatrixLayer& layer : layers) {
         if (!layer.name.empty() && source_.HasDirectory(stepPath + "/layers/" + layer.name) &&
-            std::find(names.begin(), names.end(), layer.name) == names.end())
+            taken.insert(layer.name).second)
           names.push_back(layer.name);
       }
     }
     for (const std::string& name : source_.Subdirectories(stepPath + "/layers")) {
-      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+      if (taken.insert(name).second) names.push_back(name);
     }
     return names;
   }

@@ -15,7 +15,7 @@ namespace kelpie::reader {
 
 // Caps that keep a hostile input from exhausting the machine.
 struct SourceLimits {
-  std::uint64_t totalBytes = std::uint64_t{4} << 30;  // all files together
+  std::uint64_t totalBytes = std::uint64_t{2} << 30;  // all members of an archive together
   std::uint64_t fileBytes = std::uint64_t{1} << 30;   // one file
   std::size_t entries = 1000000;                      // files and directories
   int depth = 24;                                     // directory levels below the job

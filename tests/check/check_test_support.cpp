@@ -99,7 +99,7 @@ std::vector<std::string> Golden(const std::string& name, const std::vector<std::
   return lines;
 }
 
-ProgramRun Run(const std::string& program, const std::vector<std::string>& arguments) {
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
   const Scratch scratch;
   std::string command = "'" + program + "'";
   for (const std::string& argument : arguments) command += " '" + argument + "'";

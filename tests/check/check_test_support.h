@@ -50,7 +50,7 @@ struct ProgramRun {
 };
 
 // Runs a program with arguments (no shell quoting needed: none holds a quote).
-ProgramRun Run(const std::string& program, const std::vector<std::string>& arguments);
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments);
 
 // A fresh directory, removed at scope end.
 class Scratch {

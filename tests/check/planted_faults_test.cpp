@@ -69,5 +69,42 @@ TEST(PlantedFaults, EachIsCaughtAtItsFileAndLine) {
   }
 }
 
+// The same for the IDF pair: a fault in the board file or the library file.
+struct IdfFault {
+  const char* name;
+  bool inLibrary;
+  std::string from;
+  std::string to;
+  const char* caught;
+};
+
+const IdfFault kIdfFaults[] = {
+    {"idf_section_not_closed", false, ".END_PLACEMENT\r\n", "", "job.emn:35: .PLACEMENT without .END_PLACEMENT"},
+    {"idf_outline_open", false, "0 0 0 0\r\n.END_BOARD_OUTLINE", "0 0 1 0\r\n.END_BOARD_OUTLINE",
+     "job.emn:12: loop 0 does not end where it begins (line 7)"},
+    {"idf_thickness_not_finite", false, "1.5748\r\n", "nan\r\n", "job.emn:6: thickness is not a finite number"},
+    {"idf_package_missing", true, "\"SENSOR\" \"SENSOR\"", "\"SENSOR\" \"SENSOR-2\"",
+     "job.emn:38: package \"SENSOR\" \"SENSOR\" of U2 is not in job.emp"},
+    {"idf_height_not_finite", true, "MM 1.143", "MM inf", "job.emp:13: height is not a finite number: 'inf'"},
+};
+
+TEST(PlantedFaults, IdfFaultsAreCaughtAtTheirFileAndLine) {
+  const IdfFiles sample = WriteIdf(DescribeSampleBoard);
+  ASSERT_EQ(CheckIdfFiles(sample), std::vector<std::string>());
+  for (const IdfFault& fault : kIdfFaults) {
+    SCOPED_TRACE(fault.name);
+    IdfFiles files = sample;
+    std::string& bytes = fault.inLibrary ? files.library : files.board;
+    const std::size_t at = bytes.find(fault.from);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, fault.from.size(), fault.to);
+    const std::vector<std::string> problems = CheckIdfFiles(files);
+    EXPECT_EQ(problems, Golden(std::string("fault_") + fault.name + ".txt", problems));
+    const bool caught = std::any_of(problems.begin(), problems.end(),
+                                    [&](const std::string& line) { return line.starts_with(fault.caught); });
+    EXPECT_TRUE(caught) << fault.caught;
+  }
+}
+
 }  // namespace
 }  // namespace kelpie::check::test
