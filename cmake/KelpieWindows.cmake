@@ -11,7 +11,7 @@ endif()
 option(KELPIE_BUILD_WINDOWS_TESTS "Build the Windows test programs (run under wine by the Linux suite)" OFF)
 
 set_target_properties(kelpie PROPERTIES PREFIX "")
-target_link_options(kelpie PRIVATE -static -static-libgcc -static-libstdc++
+target_link_options(kelpie PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release,MinSizeRel>:-s>
   -Wl,--output-def,$<TARGET_FILE_DIR:kelpie>/kelpie.def)
 install(FILES $<TARGET_FILE_DIR:kelpie>/kelpie.def DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
 

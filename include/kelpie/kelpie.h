@@ -22,7 +22,11 @@
 
 #include <cstdint>
 
-#if defined(KELPIE_BUILDING_LIBRARY)
+#if defined(_WIN32) && defined(KELPIE_BUILDING_LIBRARY)
+#define KELPIE_EXPORT __declspec(dllexport)
+#elif defined(_WIN32)
+#define KELPIE_EXPORT __declspec(dllimport)
+#elif defined(KELPIE_BUILDING_LIBRARY)
 #define KELPIE_EXPORT __attribute__((visibility("default")))
 #else
 #define KELPIE_EXPORT
