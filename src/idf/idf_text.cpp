@@ -1,6 +1,7 @@
 #include <ctime>
 
 #include "idf/idf_writers.h"
+#include "output/clock.h"
 #include "output/text.h"
 
 namespace kelpie {
@@ -10,11 +11,9 @@ const std::string& IdfPartName(const Component& component) {
 }
 
 std::string IdfDateStamp() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm moment = MomentOfWriting();
   char buffer[64];
-  const size_t length = std::strftime(buffer, sizeof buffer, "%Y/%m/%d.%H:%M:%S", &local);
+  const size_t length = std::strftime(buffer, sizeof buffer, "%Y/%m/%d.%H:%M:%S", &moment);
   return std::string(buffer, length);
 }
 

@@ -27,7 +27,7 @@ bool WritePackageOutline(cFileWriter& writer, PackageType& package);
 // The name that stands for a component's package and part number: its part
 // name, or its package type's name when the host gave none.
 const std::string& IdfPartName(const Component& component);
-// Local time as 2026/12/04.18:05:09, read afresh at each call.
+// The moment of writing as 2026/12/04.18:05:09, read afresh at each call.
 std::string IdfDateStamp();
 // The second header line of either file, e.g. BOARD_FILE 3.0 "..." <date> 1.
 void WriteIdfFileLine(cFileWriter& writer, const std::string& fileKind);

@@ -1,8 +1,8 @@
 #include "output/file_writer.h"
 
 #include <cstdio>
-#include <ctime>
 
+#include "output/clock.h"
 #include "output/text.h"
 #include "server/host_services.h"
 #include "server/server.h"
@@ -43,16 +43,10 @@ void StoreWrite(FileHandle handle, const std::string& text) {
   }
 }
 
-std::tm LocalNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local;
-}
-
-// DATE=dd/mm/yyyy and TIME=hh:mm:ss, each from its own reading of the clock.
+// DATE=dd/mm/yyyy and TIME=hh:mm:ss, each from its own reading of the clock
+// (or both from SOURCE_DATE_EPOCH).
 std::string DateText() {
-  const std::tm now = LocalNow();
+  const std::tm now = MomentOfWriting();
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", now.tm_mday, now.tm_mon + 1,
                 now.tm_year + 1900);
@@ -60,7 +54,7 @@ std::string DateText() {
 }
 
 std::string TimeText() {
-  const std::tm now = LocalNow();
+  const std::tm now = MomentOfWriting();
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", now.tm_hour, now.tm_min, now.tm_sec);
   return buffer;

@@ -6,6 +6,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "output/clock.h"
 #include "output/file_writer.h"
 #include "recording_host.h"
 #include "server/host_services.h"
@@ -37,6 +38,7 @@ struct Job : RecordingStore {
 };
 
 TEST(FileWriter, LinesCountsAndSummary) {
+  unsetenv("SOURCE_DATE_EPOCH");  // the clock's own local time
   Job job(false, true);
   cFileWriter w("d", "f", true);
   EXPECT_EQ(w.byteCount, 31);  // the header line, counted
@@ -79,6 +81,24 @@ TEST(FileWriter, LinesCountsAndSummary) {
   EXPECT_TRUE(m[3] == date(before) || m[3] == date(after)) << m[3];
   EXPECT_EQ(job.calls, (Texts{"mkdir d", "open d\\f", "close d\\f", "open d\\.f.sum",
                               "close d\\.f.sum"}));
+}
+
+// A valid SOURCE_DATE_EPOCH replaces the clock by that moment in UTC; any
+// other value is ignored.
+TEST(FileWriter, SourceDateEpochFixesTheMomentOfWriting) {
+  setenv("SOURCE_DATE_EPOCH", "1796407509", 1);
+  char text[32];
+  const std::tm fixed = MomentOfWriting();
+  EXPECT_EQ(std::string(text, std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &fixed)),
+            "2026-12-04 18:05:09");
+  for (const char* ignored : {"", "-1", "17964x", " 1796407509", "99999999999999999999999"}) {
+    setenv("SOURCE_DATE_EPOCH", ignored, 1);
+    const std::time_t before = std::time(nullptr);
+    std::tm moment = MomentOfWriting();
+    const std::time_t read = std::mktime(&moment);
+    EXPECT_TRUE(read >= before && read <= std::time(nullptr)) << ignored;
+  }
+  unsetenv("SOURCE_DATE_EPOCH");
 }
 
 TEST(FileWriter, CrLfWithoutHeader) {
