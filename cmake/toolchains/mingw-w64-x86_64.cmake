@@ -15,7 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The library uses two POSIX names, localtime_r and M_PI, which mingw-w64's
-# <time.h> and <math.h> declare in strict C++ mode only when POSIX is asked
-# for.
-set(CMAKE_CXX_FLAGS_INIT "-D_POSIX_C_SOURCE=200809L")
+# The library uses M_PI, which mingw-w64's <math.h> defines in strict C++
+# mode only when asked to.
+set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES")
