@@ -32,12 +32,12 @@
 //    points are extern "C" and undecorated. All types here have the same
 //    size in both compilers (int 32 bits, bool 8, double 64; pointers and
 //    FileHandle 64); the interface uses no long, which is 32 bits on Windows.
-//  - Texts: bytes, never converted. Paths handed to the store are made from
-//    the host's own names joined by "", which Windows reads natively; a
-//    host that keeps names in UTF-8 widens paths with
-//    MultiByteToWideChar(CP_UTF8, ...) before _wfopen or CreateFileW. Store
-//    the texts in binary mode: the library chooses the line endings itself
-//    (CR LF in IDF files, LF in ODB++ files).
+//  - Texts: 8-bit bytes in both directions, never converted between
+//    character sets (pass UTF-8 or whatever the downstream tools read).
+//    Paths handed to the store are plain ASCII (names that become paths lose
+//    their bytes above 127) with "\" between parts, which Windows reads
+//    natively. Store the texts in binary mode: the library chooses the line
+//    endings itself (CR LF in IDF files, LF in ODB++ files).
 //  - Memory: the DLL has its own runtime and heap. What it returns (handles,
 //    GetOdbJobName's text) it allocates and frees itself: never delete or
 //    free it; deletekelpieserver releases everything. Texts it passes to the
