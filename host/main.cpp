@@ -215,14 +215,18 @@ bool LoadPlugin(const Options& options, Plugin& plugin, Console& console) {
   const std::vector<std::string> candidates =
       LibraryCandidates(options.library, environment != nullptr ? environment : "", ExecutableDirectory());
   std::string error;
-  for (size_t i = 0; i < candidates.size(); ++i) {
-    // The default places are tried in turn; a named library must load.
-    if (candidates.size() > 1 && access(candidates[i].c_str(), F_OK) != 0) continue;
-    if (plugin.Load(candidates[i], error)) return true;
+  for (const std::string& candidate : candidates) {
+    // The default places are tried in turn: a path that does not exist is
+    // passed over, a bare name is left to the dynamic loader's search. A
+    // named library must load.
+    const bool bareName = candidate.find('/') == std::string::npos;
+    if (candidates.size() > 1 && !bareName && access(candidate.c_str(), F_OK) != 0) continue;
+    if (plugin.Load(candidate, error)) return true;
+    if (candidates.size() > 1 && bareName) break;
     console.HostError(error);
     return false;
   }
-  console.HostError("cannot find the plug-in libkelpie.so (looked in " + Join(candidates) +
+  console.HostError("cannot find the plug-in (looked for " + Join(candidates) +
                     "); name it with --library PATH or KELPIE_LIBRARY");
   return false;
 }

@@ -35,7 +35,7 @@ std::vector<std::string> LibraryCandidates(const std::string& explicitPath, cons
                                            const std::string& executableDirectory) {
   if (!explicitPath.empty()) return {explicitPath};
   if (!environment.empty()) return {environment};
-  return {executableDirectory + "/libkelpie.so", executableDirectory + "/../lib/libkelpie.so"};
+  return {executableDirectory + "/libkelpie.so", KELPIE_LIBRARY_SONAME};
 }
 
 std::string ExecutableDirectory() {

@@ -4,8 +4,10 @@
 // Where the library is looked for, first match wins:
 //   1. the path given with --library;
 //   2. the path in the environment variable KELPIE_LIBRARY;
-//   3. libkelpie.so next to the kelpie-export executable;
-//   4. libkelpie.so in ../lib relative to the executable (an installed tree).
+//   3. libkelpie.so next to the kelpie-export executable (the build tree);
+//   4. the library by its SONAME (libkelpie.so.1), which dlopen looks up in
+//      the program's run path (the installed tree's library directory) and
+//      then in the system's library directories.
 #ifndef KELPIE_HOST_PLUGIN_H
 #define KELPIE_HOST_PLUGIN_H
 

@@ -1,6 +1,7 @@
 // Kelpie board-export plug-in: the binary interface a host compiles against.
 //
-// A host loads libkelpie.so, resolves the two extern "C" entry points below,
+// A host loads libkelpie.so (kelpie.dll on Windows) or links it, resolves the
+// two extern "C" entry points below,
 // creates one server with createkelpieserver(sink, versionText, 208),
 // describes one board through the IKELPIE table and asks for an export with
 // WriteODB or WriteIDF, handing over its FileStore. deletekelpieserver ends
@@ -17,12 +18,42 @@
 //
 // Lengths are inches, angles degrees. Texts are NUL-terminated 8-bit strings
 // that the library copies where it keeps them.
+//
+// Windows (x64 only): kelpie.dll is built with mingw-w64 and exports the same
+// two functions (import library libkelpie.dll.a, definition file kelpie.def).
+// A host built with Microsoft's compiler uses this header as it is:
+//  - Table layout: single inheritance, no virtual destructor and no
+//    overloaded virtual function, so both compilers put slot N at entry N of
+//    the table that the object's first pointer points to. The library never
+//    asks a host object for its type information (no typeid, no
+//    dynamic_cast), whose layout differs between the compilers.
+//  - Calling convention: x64 has one; __cdecl, __stdcall and __thiscall all
+//    mean it, and "this" is the first argument of every slot. The entry
+//    points are extern "C" and undecorated. All types here have the same
+//    size in both compilers (int 32 bits, bool 8, double 64; pointers and
+//    FileHandle 64); the interface uses no long, which is 32 bits on Windows.
+//  - Texts: 8-bit bytes in both directions, never converted between
+//    character sets (pass UTF-8 or whatever the downstream tools read).
+//    Paths handed to the store are plain ASCII (names that become paths lose
+//    their bytes above 127) with "\" between parts, which Windows reads
+//    natively. Store the texts in binary mode: the library chooses the line
+//    endings itself (CR LF in IDF files, LF in ODB++ files).
+//  - Memory: the DLL has its own runtime and heap. What it returns (handles,
+//    GetOdbJobName's text) it allocates and frees itself: never delete or
+//    free it; deletekelpieserver releases everything. Texts it passes to the
+//    sink and the store are valid during the call only.
+//  - No exception may leave a sink or store operation: the library cannot
+//    catch the exceptions of another compiler's runtime.
 #ifndef KELPIE_KELPIE_H
 #define KELPIE_KELPIE_H
 
 #include <cstdint>
 
-#if defined(KELPIE_BUILDING_LIBRARY)
+#if defined(_WIN32) && defined(KELPIE_BUILDING_LIBRARY)
+#define KELPIE_EXPORT __declspec(dllexport)
+#elif defined(_WIN32)
+#define KELPIE_EXPORT __declspec(dllimport)
+#elif defined(KELPIE_BUILDING_LIBRARY)
 #define KELPIE_EXPORT __attribute__((visibility("default")))
 #else
 #define KELPIE_EXPORT

@@ -1,7 +1,6 @@
 // A host's view of libkelpie.so: the server called by raw table position,
 // each slot through a pointer of its own signature, with hand-built sink and
 // store tables. A shifted entry or a wrong argument list shows below.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -15,6 +14,7 @@
 #include "kelpie/kelpie.h"
 #include "model/records.h"
 #include "server/host_services.h"
+#include "shared_library.h"
 
 namespace kelpie::abi {
 namespace {
@@ -93,21 +93,18 @@ Result Slot(IKELPIE* server, int slot, Args... args) {
 class Library : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(handle && create && destroy) << dlerror();
+    ASSERT_TRUE(library.loaded()) << library.error();
     server = create(sink.AsSink(), "abi test 1.0", 208);
     ASSERT_NE(server, nullptr);
   }
   void TearDown() override {
     if (server != nullptr) destroy(server);
-    if (handle != nullptr) dlclose(handle);
   }
   Calls Take() { return std::exchange(sink.calls, {}); }
 
-  void* handle = dlopen(KELPIE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-  CreateKelpieServerFn create =
-      reinterpret_cast<CreateKelpieServerFn>(dlsym(handle, "createkelpieserver"));
-  DeleteKelpieServerFn destroy =
-      reinterpret_cast<DeleteKelpieServerFn>(dlsym(handle, "deletekelpieserver"));
+  test::SharedLibrary library{KELPIE_LIBRARY_PATH};
+  CreateKelpieServerFn create = library.create;
+  DeleteKelpieServerFn destroy = library.destroy;
   HandBuilt sink = HandBuiltSink();
   IKELPIE* server = nullptr;
 };
