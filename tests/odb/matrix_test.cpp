@@ -1,4 +1,4 @@
-// The job-level files (symbols, matrix, misc files) and the step profile.
+// The matrix: records as added, values outside the tables, refusals.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,46 +7,6 @@
 
 namespace kelpie::test {
 namespace {
-
-// Islands are walked clockwise however given; a corner on the positive x
-// axis comes back from the rotation with a y that prints as -0.
-TEST(OdbJobFiles, ProfilesAndSymbolsAreOneClockwiseSurface) {
-  JobBoard b(true);
-  const double xs[] = {0, 0, 4, 4}, ys[] = {0, 3, 3, 0};
-  b.host->AddStep("cw", xs, ys, 4);
-  b.host->AddPolygonPadShape("Pad 1", kSquareX, kSquareY, 4);
-  ASSERT_TRUE(b.Export());
-  for (const std::string step : {"pcb", "cw"}) {
-    EXPECT_EQ(b.Body("board\\steps\\" + step + "\\profile"),
-              (Lines{"S P 0", "OB 0 0 I ", "OS 0 3 ", "OS 4 3 ", "OS 4 -0 ", "OS 0 0 ", "OE", "SE"}));
-  }
-  EXPECT_EQ(b.Body("board\\symbols\\pad1\\features"),
-            (Lines{"S P 0", "OB 0 0 I ", "OS 0 0.1 ", "OS 0.1 0.1 ", "OS 0.1 -0 ", "OS 0 0 ", "OE", "SE"}));
-}
-
-TEST(OdbJobFiles, MiscFilesCarryTheJobsTexts) {
-  JobBoard b;
-  b.host->SetJobName("Board1");
-  b.host->SetCustomerName("Acme");
-  b.host->SetBoardThickness(0.0625);
-  ASSERT_TRUE(b.Export());
-  const std::string misc = "board1\\misc\\";
-  EXPECT_EQ(b.Body(misc + "attrlist"),
-            (Lines{".customer =  Acme", ".comment =  ", ".technology = ", ".global_camtek_aoiset = ",
-                   ".drc_route_keepin_lyr = ", ".drc_comp_keepin_lyr = ", ".drc_tp_keepin_lyr = ",
-                   ".drc_route_keepout_lyr = ", ".drc_via_keepout_lyr = ", ".drc_trace_keepout_lyr = ",
-                   ".drc_plane_keepout_lyr = ", ".drc_pad_keepout_lyr = ", ".drc_comp_keepout_lyr = ",
-                   ".drc_comp_height_lyr = ", ".drc_tp_keepout_lyr = ", ".variant_list = ", ".primary_side = top",
-                   ".design_origin_x = 0", ".design_origin_y = 0", ".board_thickness =  0.0625"}));
-  EXPECT_EQ(b.Body(misc + "info"),
-            (Lines{"JOB_NAME= board1", "ODB_VERSION_MAJOR=6", "ODB_VERSION_MINOR=3", "ODB_SOURCE=",
-                   "CREATION_DATE=20070516.153615", "SAVE_DATE=20070516.153615", "SAVE_APP=Enterprise 7.6.0R3",
-                   "SAVE_USER=VE2ZAV"}));
-  EXPECT_EQ(b.Body(misc + "job_name"), Lines{"board1"});
-  EXPECT_EQ(b.Body(misc + "last_read"), (Lines{"20070601.081635 qox@ on Windows XP / Enterprise 7.3.2.0",
-                                               "20070606.063653 qox@ on Windows XP / Enterprise 7.3.2.0"}));
-  EXPECT_EQ(b.Body(misc + "last_save"), Lines{"20070516.153615"});
-}
 
 const char* const kMatrix = "board\\matrix\\matrix";
 
