@@ -16,12 +16,8 @@ std::string IntToText(std::int32_t value);
 std::string NumberToText(double value);
 // The same text appended to out, without a temporary string.
 void AppendNumberText(std::string& out, double value);
-std::string PrefixedNumber(const std::string& prefix, double value);
 // The text between double quotes, not escaped.
 std::string Quoted(const std::string& text);
-// Turns (x, y) clockwise about the origin by angle degrees, in place, by way
-// of the point's compass bearing (so a round trip with angle 0 is not exact).
-void RotatePoint(double& x, double& y, double angle);
 
 }  // namespace kelpie
 

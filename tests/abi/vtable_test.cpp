@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "kelpie/kelpie.h"
+#include "base/messages.h"
 #include "model/records.h"
-#include "server/host_services.h"
 #include "shared_library.h"
 
 namespace kelpie::abi {
@@ -181,7 +181,7 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
       server, 24, top, package, "R1", "10k", 1.0, 2.0, 90.0, 3);
   EXPECT_EQ(component->packageType->yMin, -2);
   EXPECT_EQ(component->partName, "10k");
-  EXPECT_EQ(component->mirrorMode, 3);
+  EXPECT_EQ(component->mirrorMode, MirrorMode::kMirrorBoth);
 
   auto* arc = Slot<ArcFeature*, Layer*, double, double, double, double, double, double, int, double,
                    Net*>(server, 28, top, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 0x280, 0.02, net);
@@ -191,7 +191,7 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
   EXPECT_TRUE(
       (Slot<bool, Layer*, D, D, int, double, int>(server, 31, top, kXs, kYs, 4, 0.03, 0x10002)));
   EXPECT_EQ(top->contours.at(0).width, 0.03);
-  EXPECT_TRUE(top->contours.at(0).flagA);
+  EXPECT_TRUE(top->contours.at(0).filled);
   EXPECT_TRUE((Slot<bool, Layer*, PadShape*, double, double, double, double>(server, 36, top, round,
                                                                             0.0, 0.0, 1.0, 1.0)));
   EXPECT_EQ(top->lines.at(0).width, 0.05);
@@ -200,9 +200,8 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
 
 TEST(HostTables, WarningIsSinkEntry2) {  // the slots above do not reach it
   HandBuilt sink = HandBuiltSink();
-  messageSink = sink.AsSink();
-  SendWarning("Something to note");
-  messageSink = nullptr;
+  MessageSink* sinkPointer = sink.AsSink();
+  Messages(sinkPointer).Warning("Something to note");
   EXPECT_EQ(sink.calls, (Calls{{2, "Something to note", 0}}));
 }
 

@@ -1,6 +1,7 @@
 // The two name filters and the words of the matrix enumerations.
 #include <gtest/gtest.h>
 
+#include "idf/idf_text.h"
 #include "odb/names.h"
 #include "recording_host.h"
 
@@ -26,17 +27,22 @@ TEST(Names, LegalNames) {
 }
 
 TEST(Names, EnumerationWords) {
-  ServerFixture f;  // for the sink
+  RecordingSink sink;
+  MessageSink* sinkPointer = &sink;
+  const Messages messages(sinkPointer);
   const char* const types[] = {"NOTSET", "SIGNAL", "POWER_GROUND", "MIXED", "SOLDER_MASK",
                                "SOLDER_PASTE", "SILK_SCREEN", "DRILL", "ROUT", "DOCUMENT",
                                "COMPONENTTOP", "COMPONENTBOTTOM", "MASK", "ERROR"};
-  for (int type = 0; type <= 13; ++type) EXPECT_EQ(LayerTypeToName(type), types[type]);
+  for (int type = 0; type <= 13; ++type)
+    EXPECT_EQ(LayerKindWord(LayerKind{type}, messages), types[type]);
   const char* const polarities[] = {"NOTSET", "POSITIVE", "NEGATIVE", "ERROR"};
   const char* const contexts[] = {"NOTSET", "BOARD", "MISC", "ERROR"};
-  for (int value = 0; value <= 3; ++value) EXPECT_EQ(PolarityToName(value), polarities[value]);
-  for (int value = 0; value <= 3; ++value) EXPECT_EQ(ContextToName(value), contexts[value]);
-  EXPECT_EQ(LayerTypeToName(-1), "ERROR");
-  EXPECT_EQ(f.sink.Errors(), (std::vector<std::string>{
+  for (int value = 0; value <= 3; ++value) {
+    EXPECT_EQ(PolarityWord(Polarity{value}, messages), polarities[value]);
+    EXPECT_EQ(ContextWord(MatrixContext{value}, messages), contexts[value]);
+  }
+  EXPECT_EQ(LayerKindWord(LayerKind{-1}, messages), "ERROR");
+  EXPECT_EQ(sink.Errors(), (std::vector<std::string>{
                                  "Layer enum not valid: 13", "Polarity enum not valid: 3",
                                  "Context enum not valid: 3", "Layer enum not valid: -1"}));
 }

@@ -1,5 +1,5 @@
-// A board described through the public interface, exported as an ODB++ job
-// into a recording store or handed to one writer on its own.
+// A board described through the public interface and exported as an ODB++
+// job into a recording store.
 #ifndef KELPIE_TESTS_ODB_JOB_BOARD_H
 #define KELPIE_TESTS_ODB_JOB_BOARD_H
 
@@ -10,10 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "odb/odb_writers.h"
+#include "model/records.h"
 #include "recording_host.h"
-#include "server/host_services.h"
-#include "server/server.h"
 
 namespace kelpie::test {
 namespace {
@@ -46,11 +44,6 @@ struct JobBoard {
     step = host->AddStep("pcb", xs, ys, 4);
   }
   bool Export() { return host->WriteODB(&store); }
-  // What the job sets up before its writers run, for a writer called alone.
-  void WriteAlone() {
-    fileStore = &store;
-    static_cast<KELPIE*>(host)->writeHeaderLine = true;
-  }
   // The lines of a file after its header line (which must be there).
   Lines Body(const std::string& path) const {
     const Lines lines = store.Lines(path);
