@@ -16,35 +16,11 @@
 
 #include "board_generator.h"
 #include "checks.h"
+#include "job_store.h"
 #include "kelpie/kelpie.h"
 #include "read_job.h"
 
 namespace {
-
-// Keeps every file in memory by its path inside the job ("steps/pcb/...").
-class MemoryStore final : public kelpie::FileStore {
- public:
-  bool MakeDirectory(const char*) override { return true; }
-  kelpie::FileHandle Open(const char* path) override {
-    std::string name = path;
-    for (char& c : name) c = c == '\\' ? '/' : c;
-    const std::size_t slash = name.find('/');
-    job = name.substr(0, slash);
-    open.push_back(&files[name.substr(slash + 1)]);
-    open.back()->clear();
-    return static_cast<kelpie::FileHandle>(open.size());
-  }
-  bool Write(kelpie::FileHandle handle, const char* text) override {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > open.size()) return false;
-    *open[static_cast<std::size_t>(handle) - 1] += text;
-    return true;
-  }
-  bool Close(kelpie::FileHandle) override { return true; }
-
-  std::string job;
-  std::map<std::string, std::string> files;
-  std::vector<std::string*> open;
-};
 
 class QuietSink final : public kelpie::MessageSink {
  public:
@@ -79,7 +55,7 @@ int main(int argc, char** argv) {
   kelpie::IKELPIE* server = createkelpieserver(&sink, "check_speed_bench", kelpie::kApiVersion);
   kelpie::GenerateBoard(server, components);
 
-  MemoryStore store;
+  kelpie::test::JobStore store;
   const Clock writeStart = Now();
   const bool written = server->WriteODB(&store);
   const Clock write = Since(writeStart);
