@@ -722,19 +722,33 @@ bool ReadDesign(const std::string& text, const std::string& source, Design& desi
   return false;
 }
 
-bool ReadDesignFile(const std::string& path, Design& design, std::string& error) {
+bool ReadInputFile(const std::string& path, std::string& text, std::string& error) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     error = path + ": cannot open the design file";
     return false;
   }
-  std::ostringstream text;
-  text << file.rdbuf();
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0, std::ios::beg);
+  if (size > static_cast<std::streamoff>(kMaxInputBytes)) {
+    error = path + ": the file has " + std::to_string(size) + " bytes; design files and boards of at most " +
+            std::to_string(kMaxInputBytes >> 20) + " MB are read";
+    return false;
+  }
+  std::ostringstream content;
+  content << file.rdbuf();
   if (file.bad()) {
     error = path + ": cannot read the design file";
     return false;
   }
-  return ReadDesign(text.str(), path, design, error);
+  text = content.str();
+  return true;
+}
+
+bool ReadDesignFile(const std::string& path, Design& design, std::string& error) {
+  std::string text;
+  return ReadInputFile(path, text, error) && ReadDesign(text, path, design, error);
 }
 
 }  // namespace kelpie::host
