@@ -728,21 +728,37 @@ bool ReadInputFile(const std::string& path, std::string& text, std::string& erro
     error = path + ": cannot open the design file";
     return false;
   }
+  auto tooLarge = [&](std::size_t size) {
+    error = path + ": the file has " + std::to_string(size) + " bytes or more; design files and boards of at most " +
+            std::to_string(kMaxInputBytes >> 20) + " MB are read";
+    return false;
+  };
   file.seekg(0, std::ios::end);
   const std::streamoff size = file.tellg();
   file.seekg(0, std::ios::beg);
-  if (size > static_cast<std::streamoff>(kMaxInputBytes)) {
-    error = path + ": the file has " + std::to_string(size) + " bytes; design files and boards of at most " +
-            std::to_string(kMaxInputBytes >> 20) + " MB are read";
-    return false;
+  if (size >= 0) {
+    // A file of known size is read in one piece: no copies of large boards.
+    if (static_cast<std::size_t>(size) > kMaxInputBytes) return tooLarge(static_cast<std::size_t>(size));
+    text.resize(static_cast<std::size_t>(size));
+    file.read(text.data(), size);
+    if (file.gcount() != size) {
+      error = path + ": cannot read the design file";
+      return false;
+    }
+    return true;
   }
-  std::ostringstream content;
-  content << file.rdbuf();
+  // A pipe: read until its end, but no further than the limit.
+  file.clear();
+  text.clear();
+  char buffer[1 << 16];
+  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaxInputBytes) return tooLarge(text.size());
+  }
   if (file.bad()) {
     error = path + ": cannot read the design file";
     return false;
   }
-  text = content.str();
   return true;
 }
 

@@ -79,6 +79,9 @@ class Mapper {
     MakeLayers();
     step_.name = "pcb";
     step_.nets = board_.nets;
+    size_t features = board_.tracks.size() + board_.shapes.size() + board_.zones.size();
+    for (const Footprint& footprint : board_.footprints) features += footprint.shapes.size();
+    step_.features.reserve(features);
     for (const Footprint& footprint : board_.footprints) MapFootprint(footprint);
     NameParts();
     for (const Via& via : board_.vias) MapVia(via);

@@ -51,31 +51,27 @@ std::string Limit(double limit) {
 // value, the same that from_chars gives; anything else goes to from_chars.
 inline bool ParseNumber(std::string_view text, double& value) {
   static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (negative) ++i;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p < end && *p == '-';
+  if (negative) ++p;
   std::uint64_t digits = 0;
-  int count = 0;
-  int decimals = -1;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      ++count;
-      if (decimals >= 0) ++decimals;
-    } else if (c == '.' && decimals < 0) {
-      decimals = 0;
-    } else {
-      break;
-    }
+  const char* const first = p;
+  while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+  const char* const point = p;
+  if (p < end && *p == '.') {
+    ++p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
   }
-  if (i == text.size() && count > 0 && count <= 15) {
-    value = static_cast<double>(digits) / kPowers[decimals < 0 ? 0 : decimals];
+  const long decimals = p > point ? p - point - 1 : 0;
+  const long count = (point - first) + decimals;
+  if (p == end && count > 0 && count <= 15) {
+    value = static_cast<double>(digits) / kPowers[decimals];
     if (negative) value = -value;
     return true;
   }
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && stop == text.data() + text.size();
 }
 
 double Number(Expr e, double limit) {
@@ -139,14 +135,130 @@ bool Flag(Expr list) {
   return value.IsList() || value.Text() != "no";
 }
 
+// Reads the content of a (pts ...) list, "(xy x y) (arc (start x y)
+// (mid x y) (end x y)) ...", straight from the text: point lists are most of
+// a large board. Arcs become polylines; unknown kinds of point are skipped.
+class PointScanner {
+ public:
+  PointScanner(std::string_view text, std::uint32_t offset) : text_(text), base_(offset) {}
+
+  std::vector<Vec> Read() {
+    std::vector<Vec> points;
+    points.reserve(text_.size() / 24 + 1);
+    while (Blanks()) {
+      Expect('(');
+      const std::string_view kind = Word();
+      if (kind == "xy") {
+        points.push_back(Xy());
+        Expect(')');
+      } else if (kind == "arc") {
+        ReadArc(points);
+      } else {
+        SkipList();
+      }
+    }
+    return points;
+  }
+
+ private:
+  static bool IsBlank(char c) { return ClassOf(c) == kBlankChar; }
+  static bool Ends(char c) { return ClassOf(c) != kWordChar; }
+
+  [[noreturn]] void Fail(std::size_t at, std::string expected) const {
+    throw ReadFailure{static_cast<std::uint32_t>(base_ + at), std::move(expected)};
+  }
+
+  // Skips blanks; false at the end of the text.
+  bool Blanks() {
+    while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
+    return at_ < text_.size();
+  }
+
+  void Expect(char c) {
+    if (!Blanks() || text_[at_] != c) Fail(at_, std::string("'") + c + "'");
+    ++at_;
+  }
+
+  std::string_view Word() {
+    Blanks();
+    const std::size_t start = at_;
+    while (at_ < text_.size() && !Ends(text_[at_])) ++at_;
+    return text_.substr(start, at_ - start);
+  }
+
+  double Coordinate() {
+    Blanks();
+    const std::size_t start = at_;
+    const std::string_view word = Word();
+    double value = 0;
+    if (word.empty() || !ParseNumber(word, value) || !std::isfinite(value) || std::fabs(value) > kMaxLength)
+      Fail(start, "a coordinate from -" + Limit(kMaxLength) + " to " + Limit(kMaxLength) + ", found \"" +
+                      std::string(word.substr(0, 40)) + "\"");
+    return value;
+  }
+
+  Vec Xy() {
+    const double x = Coordinate();
+    return {x, Coordinate()};
+  }
+
+  // (arc (start x y) (mid x y) (end x y)) after its head.
+  void ReadArc(std::vector<Vec>& points) {
+    Vec start, mid, end;
+    for (int i = 0; i < 3; ++i) {
+      Expect('(');
+      const std::size_t at = at_;
+      const std::string_view which = Word();
+      const Vec point = Xy();
+      Expect(')');
+      if (which == "start") start = point;
+      else if (which == "mid") mid = point;
+      else if (which == "end") end = point;
+      else Fail(at, "(start ...), (mid ...) or (end ...) in the arc");
+    }
+    Expect(')');
+    const bool continues = !points.empty() && Distance(points.back(), start) < 1e-9;
+    Arc arc;
+    if (ArcThrough(start, mid, end, arc)) {
+      AppendArc(arc, !continues, points);
+    } else {
+      if (!continues) points.push_back(start);
+      points.push_back(end);
+    }
+  }
+
+  // The rest of a list whose '(' and head were read.
+  void SkipList() {
+    for (int depth = 1; depth > 0 && at_ < text_.size(); ++at_) {
+      if (text_[at_] == '(') ++depth;
+      if (text_[at_] == ')') --depth;
+    }
+  }
+
+  std::string_view text_;
+  std::uint32_t base_;
+  std::size_t at_ = 0;
+};
+
 class Reader {
  public:
   explicit Reader(Board& board) : board_(board) {}
 
   void Read(Expr root) {
     if (!root.IsList() || root.Head() != "kicad_pcb") Fail(root, "(kicad_pcb at the start of a KiCad board");
-    for (const Expr item : root)
-      if (item.IsList() && item.Head() == "net") DeclareNet(item);
+    // Nets first, so that items may name any of them; and room for the
+    // items, so that the lists are not copied while they grow.
+    size_t tracks = 0, vias = 0, footprints = 0;
+    for (const Expr item : root) {
+      const std::string_view head = item.Head();
+      if (head == "net") DeclareNet(item);
+      tracks += head == "segment" || head == "arc";
+      vias += head == "via";
+      footprints += head == "footprint" || head == "module";
+    }
+    board_.tracks.reserve(tracks);
+    board_.vias.reserve(vias);
+    board_.footprints.reserve(footprints);
     bool versioned = false;
     for (const Expr item : root) {
       if (!item.IsList()) continue;
@@ -378,32 +490,11 @@ class Reader {
     return value.Text() == "solid" || value.Text() == "yes";
   }
 
-  // (pts (xy x y) ... (arc (start ...) (mid ...) (end ...)) ...).
+  // (pts ...): the document keeps a point list's content as one text.
   static std::vector<Vec> ReadPoints(Expr pts) {
-    std::vector<Vec> points;
-    for (const Expr point : pts) {
-      if (!point.IsList()) continue;
-      if (point.Head() == "xy") {
-        points.push_back(Point(point));
-      } else if (point.Head() == "arc") {
-        Vec start, mid, end;
-        for (const Expr field : point) {
-          if (!field.IsList()) continue;
-          if (field.Head() == "start") start = Point(field);
-          if (field.Head() == "mid") mid = Point(field);
-          if (field.Head() == "end") end = Point(field);
-        }
-        const bool continues = !points.empty() && Distance(points.back(), start) < 1e-9;
-        Arc arc;
-        if (ArcThrough(start, mid, end, arc)) {
-          AppendArc(arc, !continues, points);
-        } else {
-          if (!continues) points.push_back(start);
-          points.push_back(end);
-        }
-      }
-    }
-    return points;
+    Expr body = pts;
+    if (!pts.Get(1, body)) return {};
+    return PointScanner(body.Text(), body.offset()).Read();
   }
 
   // fp_text and gr_text: the text is the element at textIndex.
@@ -702,7 +793,7 @@ bool ReadBoard(std::string text, const std::string& source, const ParseLimits& l
   Document document;
   std::size_t offset = 0;
   std::string expected;
-  if (!document.Parse(std::move(text), limits, offset, expected)) {
+  if (!document.Parse(std::move(text), limits, offset, expected, {"pts"})) {
     error = Place(source, document, offset) + "expected " + expected;
     return false;
   }

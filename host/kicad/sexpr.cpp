@@ -1,24 +1,11 @@
 #include "sexpr.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kelpie::host::kicad {
 
 namespace {
-
-enum CharClass : std::uint8_t { kWord, kSpace, kOpen, kClose, kQuote };
-
-constexpr std::array<std::uint8_t, 256> MakeClasses() {
-  std::array<std::uint8_t, 256> classes{};
-  for (const char c : {' ', '\t', '\n', '\r', '\f', '\v'}) classes[static_cast<unsigned char>(c)] = kSpace;
-  classes['('] = kOpen;
-  classes[')'] = kClose;
-  classes['"'] = kQuote;
-  return classes;
-}
-constexpr std::array<std::uint8_t, 256> kClasses = MakeClasses();
-
-std::uint8_t ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -101,7 +88,8 @@ bool Expr::Find(std::string_view head, Expr& found) const {
   return false;
 }
 
-bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& errorOffset, std::string& error) {
+bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& errorOffset, std::string& error,
+                     const std::vector<std::string_view>& verbatim) {
   text_ = std::move(text);
   decoded_.clear();
   decodedStrings_.clear();
@@ -113,7 +101,12 @@ bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& e
     return false;
   };
   const std::size_t size = text_.size();
-  if (size > limits.maxBytes)
+  auto unclosed = [&](std::uint32_t list) {
+    const Location start = Locate(nodes_[list].offset());
+    return fail(size, "')' to close the list opened at line " + std::to_string(start.line) + ", column " +
+                          std::to_string(start.column));
+  };
+  if (size > limits.maxBytes || size > Node::kOffsetMask)
     return fail(0, "a file of at most " + std::to_string(limits.maxBytes >> 20) + " MB (this one has " +
                        std::to_string(size) + " bytes)");
   nodes_.reserve(size / 3 + 16);  // real boards hold a token in every 7 or 8 bytes
@@ -121,37 +114,61 @@ bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& e
   std::vector<std::uint32_t> open;
   std::size_t i = 0;
   while (true) {
-    while (i < size && ClassOf(data[i]) == kSpace) ++i;
+    while (i < size && ClassOf(data[i]) == kBlankChar) ++i;
     if (i == size) break;
     if (nodes_.size() >= limits.maxNodes)
       return fail(i, "at most " + std::to_string(limits.maxNodes) + " tokens in a file");
     const std::uint8_t kind = ClassOf(data[i]);
     const auto index = static_cast<std::uint32_t>(nodes_.size());
-    Node node;
-    node.offset = static_cast<std::uint32_t>(i);
-    node.end = index + 1;
-    if (kind == kOpen) {
+    if (kind == kOpenChar) {
       if (open.size() >= limits.maxDepth)
         return fail(i, "at most " + std::to_string(limits.maxDepth) + " lists nested in one another");
-      node.kind = Node::kList;
-      nodes_.push_back(node);
-      open.push_back(index);
+      nodes_.emplace_back(Node::kList, i, 0);
       ++i;
+      std::size_t word = i;
+      while (word < size && ClassOf(data[word]) == kWordChar) ++word;
+      const std::string_view head(data + i, word - i);
+      if (head.empty() || std::find(verbatim.begin(), verbatim.end(), head) == verbatim.end()) {
+        open.push_back(index);
+        continue;
+      }
+      // A verbatim list: the head, then everything up to the matching ')'.
+      nodes_.emplace_back(Node::kAtom, i, head.size());
+      std::size_t depth = 1;
+      std::size_t j = word;
+      for (; j < size; ++j) {
+        const char c = data[j];
+        if (c == '"') {
+          while (++j < size && data[j] != '"') j += data[j] == '\\';
+        } else if (c == '(' && ++depth + open.size() > limits.maxDepth) {
+          return fail(j, "at most " + std::to_string(limits.maxDepth) + " lists nested in one another");
+        } else if (c == ')' && --depth == 0) {
+          break;
+        }
+      }
+      if (j >= size) return unclosed(index);
+      std::size_t from = word;
+      while (from < j && ClassOf(data[from]) == kBlankChar) ++from;
+      std::size_t to = j;
+      while (to > from && ClassOf(data[to - 1]) == kBlankChar) --to;
+      if (to > from) nodes_.emplace_back(Node::kAtom, from, to - from);
+      nodes_[index].value = static_cast<std::uint32_t>(nodes_.size());
+      i = j + 1;
       continue;
     }
-    if (kind == kClose) {
+    if (kind == kCloseChar) {
       if (open.empty()) return fail(i, "'(' before ')'");
-      nodes_[open.back()].end = index;
+      nodes_[open.back()].value = index;
       open.pop_back();
       ++i;
       if (!open.empty()) continue;
       // The board is complete; only blanks may follow.
-      while (i < size && ClassOf(data[i]) == kSpace) ++i;
+      while (i < size && ClassOf(data[i]) == kBlankChar) ++i;
       if (i < size) return fail(i, "the end of the file after the board's closing ')'");
       break;
     }
     if (open.empty()) return fail(i, "'(' at the start of the file");
-    if (kind == kQuote) {
+    if (kind == kQuoteChar) {
       std::size_t j = i + 1;
       bool escaped = false;
       while (j < size && data[j] != '"') {
@@ -163,31 +180,22 @@ bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& e
       }
       if (j >= size) return fail(i, "'\"' to end the string that starts here");
       if (escaped) {
-        node.kind = Node::kDecodedString;
         const auto start = static_cast<std::uint32_t>(decoded_.size());
         DecodeEscapes(data + i + 1, data + j, decoded_);
-        node.length = static_cast<std::uint32_t>(decodedStrings_.size());
+        nodes_.emplace_back(Node::kDecodedString, i, decodedStrings_.size());
         decodedStrings_.push_back({start, static_cast<std::uint32_t>(decoded_.size() - start)});
       } else {
-        node.kind = Node::kString;
-        node.offset = static_cast<std::uint32_t>(i + 1);
-        node.length = static_cast<std::uint32_t>(j - i - 1);
+        nodes_.emplace_back(Node::kString, i + 1, j - i - 1);
       }
       i = j + 1;
     } else {
       std::size_t j = i + 1;
-      while (j < size && ClassOf(data[j]) == kWord) ++j;
-      node.kind = Node::kAtom;
-      node.length = static_cast<std::uint32_t>(j - i);
+      while (j < size && ClassOf(data[j]) == kWordChar) ++j;
+      nodes_.emplace_back(Node::kAtom, i, j - i);
       i = j;
     }
-    nodes_.push_back(node);
   }
-  if (!open.empty()) {
-    const Location start = Locate(nodes_[open.back()].offset);
-    return fail(size, "')' to close the list opened at line " + std::to_string(start.line) + ", column " +
-                          std::to_string(start.column));
-  }
+  if (!open.empty()) return unclosed(open.back());
   if (nodes_.empty()) return fail(size, "'(' at the start of the file");
   return true;
 }
