@@ -27,11 +27,43 @@ namespace {
 constexpr double kMmPerInch = 25.4;
 
 Vec Up(Vec v) { return {v.x, -v.y}; }
-Point Inches(Vec v) { return {v.x / kMmPerInch, v.y / kMmPerInch}; }
+// Adding 0 turns -0 into 0, which the exports would print as "-0".
+Point Inches(Vec v) { return {v.x / kMmPerInch + 0.0, v.y / kMmPerInch + 0.0}; }
 Vec MirrorY(Vec v) { return {v.x, -v.y}; }
 
+// References and part names reach IDF, which is ASCII and quotes names: a
+// micro sign becomes "u" (100µF: 100uF), an ohm sign "Ohm", other
+// characters beyond ASCII, control characters and double quotes "_".
+std::string IdfSafe(const std::string& text) {
+  std::string safe;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x7f && c != '"') {
+      safe += static_cast<char>(c);
+      continue;
+    }
+    if (c < 0x80) {
+      safe += '_';
+      continue;
+    }
+    // One UTF-8 character: its lead byte and continuation bytes.
+    size_t end = i + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    const std::string character = text.substr(i, end - i);
+    if (character == "\u00B5" || character == "\u03BC") {
+      safe += 'u';
+    } else if (character == "\u2126" || character == "\u03A9") {
+      safe += "Ohm";
+    } else {
+      safe += '_';
+    }
+    i = end - 1;
+  }
+  return safe;
+}
+
 // Angles that differ only by rounding noise are the same angle.
-double CleanDegrees(double degrees) { return NormalDegrees(std::round(degrees * 1e6) / 1e6); }
+double CleanDegrees(double degrees) { return NormalDegrees(std::round(degrees * 1e6) / 1e6) + 0.0; }
 
 // Where a footprint puts its items. Points given in its file frame go to
 // the board and to the package frame, both with y up.
@@ -355,7 +387,7 @@ class Mapper {
   }
 
   std::string UniqueReference(const std::string& reference) {
-    const std::string base = reference.empty() ? "unnamed" : reference;
+    const std::string base = reference.empty() ? "unnamed" : IdfSafe(reference);
     std::string name = base;
     for (int n = 2; !references_.insert(name).second; ++n) name = base + "_" + std::to_string(n);
     if (name != reference) ++renamedReferences_;
@@ -403,6 +435,7 @@ class Mapper {
     package.yMin = box.yMin;
     package.yMax = box.yMax;
     if (outline.size() >= 3) {
+      Canonical(outline);
       for (const Vec& p : outline) package.outline.push_back(Inches(p));
     } else {
       package.outline = {{box.xMin, box.yMin}, {box.xMax, box.yMin}, {box.xMax, box.yMax}, {box.xMin, box.yMax}};
@@ -626,14 +659,14 @@ class Mapper {
       if (!values_[i].empty()) bodies[values_[i]].insert(body(step_.components[i]));
     for (size_t i = 0; i < step_.components.size(); ++i) {
       ComponentRecord& component = step_.components[i];
-      component.part = values_[i];
+      component.part = IdfSafe(values_[i]);
       if (!values_[i].empty() && bodies[values_[i]].size() > 1)
         component.part += " (" + step_.packages[component.package].name + ")";
     }
     if (renamedReferences_ > 0)
       report_.warnings.push_back(std::to_string(renamedReferences_) + " footprint reference" +
                                  (renamedReferences_ == 1 ? " was" : "s were") +
-                                 " empty or taken; they got a number (\"REF**_2\")");
+                                 " empty, taken or not plain ASCII; they were renamed (\"REF**\" to \"REF**_2\")");
   }
 
   // ---- Vias, tracks, zones ---------------------------------------------
@@ -889,6 +922,7 @@ class Mapper {
       step_.profile = {{box.xMin, box.yMin}, {box.xMax, box.yMin}, {box.xMax, box.yMax}, {box.xMin, box.yMax}};
       return;
     }
+    for (Polyline& loop : outline.loops) Canonical(loop);
     size_t largest = 0;
     for (size_t i = 1; i < outline.loops.size(); ++i)
       if (std::fabs(DoubleArea(outline.loops[i])) > std::fabs(DoubleArea(outline.loops[largest]))) largest = i;

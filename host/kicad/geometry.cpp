@@ -146,4 +146,13 @@ double DoubleArea(const Polyline& polygon) {
   return area;
 }
 
+void Canonical(Polyline& loop) {
+  if (loop.empty()) return;
+  if (DoubleArea(loop) < 0) std::reverse(loop.begin(), loop.end());
+  const auto lowest = std::min_element(loop.begin(), loop.end(), [](Vec a, Vec b) {
+    return a.y < b.y || (a.y == b.y && a.x < b.x);
+  });
+  std::rotate(loop.begin(), lowest, loop.end());
+}
+
 }  // namespace kelpie::host::kicad

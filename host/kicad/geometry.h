@@ -58,6 +58,11 @@ void AppendBezier(Vec p0, Vec p1, Vec p2, Vec p3, Polyline& points);
 // Twice the signed area: positive for a counter-clockwise polygon.
 double DoubleArea(const Polyline& polygon);
 
+// The same loop in one canonical form: counter-clockwise, starting at its
+// lowest point (the leftmost of the lowest), so that equal loops compare
+// equal whichever piece they were joined from.
+void Canonical(Polyline& loop);
+
 }  // namespace kelpie::host::kicad
 
 #endif  // KELPIE_HOST_KICAD_GEOMETRY_H
