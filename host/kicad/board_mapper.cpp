@@ -865,6 +865,7 @@ class Mapper {
 
   void MapText(const TextItem& text, const Placement& placement, const Footprint* footprint) {
     const int layer = FeatureLayer(text.layer);
+    if (text.text.empty()) return;  // an empty field draws nothing
     if (text.hidden) {
       report_.Skipped("hidden text", "hidden texts", "");
       return;
