@@ -13,7 +13,9 @@
 
 #include "design.h"
 #include "host_test_support.h"
+#include "kicad/board.h"
 #include "kicad/kicad_import.h"
+#include "kicad/stroke_font.h"
 
 namespace kelpie::host::test {
 namespace {
@@ -91,6 +93,87 @@ TEST(KicadVersions, OneBoardAsKicad5AndKicad9AndNewerWriteItGivesOneDesign) {
       << newer.summary;
   EXPECT_NE(newer.summary.find("1 item \"teardrop_settings\" (not known to this reader)"), std::string::npos)
       << newer.summary;
+}
+
+// A text is drawn by the stroke font at its place: the board's texts and the
+// footprint's (turned to stay readable unless unlocked, ${...} filled in),
+// each stroke a line of the text's thickness; hidden texts and texts on
+// layers that are not exported are left out. The expected lines come from
+// the font itself, so that the rules are checked whatever it draws.
+TEST(KicadTexts, AreStrokedAtTheirPlaceWithTheirStyle) {
+  struct Expected {
+    std::string text;
+    std::string layer;
+    kicad::Vec at;  // board, KiCad's axes
+    kicad::TextStyle style;
+    double pen;
+  };
+  auto style = [](double height, double width, double angle, kicad::HorizontalJustify horizontal,
+                  kicad::VerticalJustify vertical, bool mirrored, bool italic) {
+    kicad::TextStyle s;
+    s.height = height;
+    s.width = width;
+    s.angleDegrees = angle;
+    s.horizontal = horizontal;
+    s.vertical = vertical;
+    s.mirrored = mirrored;
+    s.italic = italic;
+    return s;
+  };
+  using H = kicad::HorizontalJustify;
+  using V = kicad::VerticalJustify;
+  // The footprint at (50, 20) turned by 150 degrees puts its point (1, -2) at
+  // (50 - 1.8660, 20 + 1.2321) and (0, 0) on itself. The reference at 200
+  // degrees stays readable at 20; the unlocked text keeps its 250.
+  const std::vector<Expected> texts = {
+      {"AB\nC", "F.SilkS", {10, 10}, style(1.5, 1, 90, H::kLeft, V::kBottom, false, false), 0.2},
+      {"MIRROR", "B.SilkS", {20, 10}, style(1, 1, 0, H::kCenter, V::kCenter, true, true), 0.15},
+      {"CU", "F.Cu", {30, 10}, style(2, 2, 0, H::kCenter, V::kCenter, false, false), 2.0 / 5},
+      {"U7", "F.SilkS", {50 - 1.8660254037844388, 20 + 1.2320508075688772}, style(1, 1, 20, H::kCenter, V::kCenter, false, false), 0.15},
+      {"U7-LM317", "F.SilkS", {50, 20}, style(1, 1, 250, H::kCenter, V::kCenter, false, false), 0.15},
+  };
+  const Imported imported = Import("texts");
+  std::vector<FeatureRecord> lines;
+  int drawn = 0;
+  int undrawable = 0;
+  int characters = 0;
+  for (const Expected& text : texts) {
+    const kicad::StrokedText stroked = kicad::StrokeText(text.text, text.style);
+    drawn += stroked.undrawable == 0;
+    undrawable += stroked.undrawable > 0;
+    characters += stroked.undrawable;
+    for (const kicad::Stroke& stroke : stroked.strokes) {
+      for (size_t i = 1; i < stroke.size(); ++i) {
+        FeatureRecord line;
+        line.from = {(text.at.x + stroke[i - 1].x) / 25.4, -(text.at.y + stroke[i - 1].y) / 25.4};
+        line.to = {(text.at.x + stroke[i].x) / 25.4, -(text.at.y + stroke[i].y) / 25.4};
+        line.width = text.pen / 25.4;
+        line.layer = text.layer == "F.SilkS" ? 1 : text.layer == "B.SilkS" ? 8 : 4;
+        lines.push_back(line);
+      }
+    }
+  }
+  const std::vector<FeatureRecord>& features = imported.design.steps.at(0).features;
+  ASSERT_EQ(features.size(), lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(features[i].kind, FeatureRecord::kLine) << i;
+    EXPECT_EQ(features[i].layer, lines[i].layer) << i;
+    EXPECT_NEAR(features[i].from.x, lines[i].from.x, 1e-9) << i;
+    EXPECT_NEAR(features[i].from.y, lines[i].from.y, 1e-9) << i;
+    EXPECT_NEAR(features[i].to.x, lines[i].to.x, 1e-9) << i;
+    EXPECT_NEAR(features[i].to.y, lines[i].to.y, 1e-9) << i;
+    EXPECT_DOUBLE_EQ(features[i].width, lines[i].width) << i;
+  }
+  std::string summary = "Exported 1 footprint on the top and 0 on the bottom; 0 pads, 0 vias, 0 holes; "
+                        "0 track segments and 0 arcs; 0 zones (0 fills); 0 drawings, " +
+                        std::to_string(drawn) + (drawn == 1 ? " text" : " texts") + "\nSkipped 1 hidden text; " +
+                        "1 text on a layer that is not exported (fabrication, user and other layers)";
+  if (undrawable > 0)
+    summary += "; " + std::to_string(undrawable) + " texts that could not be drawn (" + std::to_string(characters) +
+               " characters missing from the stroke font)";
+  EXPECT_EQ(imported.summary, summary + "\nwarning: the board has no closed outline on Edge.Cuts; the profile is "
+                                        "the box around the copper\n"
+                                        "warning: 1 package without a \"Height\" property got the height of 1 mm\n");
 }
 
 }  // namespace
