@@ -729,8 +729,8 @@ bool ReadInputFile(const std::string& path, std::string& text, std::string& erro
     return false;
   }
   auto tooLarge = [&](std::size_t size) {
-    error = path + ": the file has " + std::to_string(size) + " bytes or more; design files and boards of at most " +
-            std::to_string(kMaxInputBytes >> 20) + " MB are read";
+    error = path + ":1:1: expected a design file or board of at most " + std::to_string(kMaxInputBytes >> 20) +
+            " MB, found " + std::to_string(size) + " bytes or more";
     return false;
   };
   file.seekg(0, std::ios::end);
