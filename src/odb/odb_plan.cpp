@@ -34,7 +34,7 @@ LayerPlan PlanLayer(const Layer& layer) {
     for (const Contour* contour : plan.surfaceContours.Of(s)) written.push_back(contour);
   }
   for (const Contour* contour : written) {
-    if (contour->width <= 0) continue;
+    if (!(contour->width > 0)) continue;  // NaN widths draw no outline either
     const std::vector<LineFeature> lines = OutlineLines(*contour);
     plan.outlineLines.insert(plan.outlineLines.end(), lines.begin(), lines.end());
   }
