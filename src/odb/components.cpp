@@ -49,9 +49,10 @@ void WriteComponentRecord(FileWriter& writer, const Component& component, const 
     writer.AddNumber(pin->angle);
     writer.AddField("N");
     // The export gives every pin a net before any file is written.
-    writer.AddField(IntToText(pin->net != nullptr ? pin->net->index : -1));
-    writer.AddField(IntToText(SubnetOf(plan, stepNumber, *pin)));
-    writer.EndLine(IntToText(i + 1));
+    writer.AddInt(pin->net != nullptr ? pin->net->index : -1);
+    writer.AddInt(SubnetOf(plan, stepNumber, *pin));
+    writer.AddInt(i + 1);
+    writer.EndLine();
     ++i;
   }
 }

@@ -31,8 +31,9 @@ void WriteCircleRecord(FileWriter& writer, double radius, double xc, double yc) 
 // "FID C", the layer number and the feature number.
 void WriteFeatureId(FileWriter& writer, const FeatureRef& feature) {
   writer.BeginLine("FID C");
-  writer.AddField(IntToText(feature.layerNumber));
-  writer.EndLine(IntToText(feature.featureNumber));
+  writer.AddInt(feature.layerNumber);
+  writer.AddInt(feature.featureNumber);
+  writer.EndLine();
 }
 
 void WriteNetRecord(FileWriter& writer, const StepPlan& plan, const Net& net, int netNumber) {
@@ -49,8 +50,9 @@ void WriteNetRecord(FileWriter& writer, const StepPlan& plan, const Net& net, in
     if (pin.component != nullptr) {
       writer.BeginLine("SNT TOP");
       writer.AddField(pin.component->layer->row == 1 ? "T" : "B");
-      writer.AddField(IntToText(pin.component->indexOnLayer));
-      writer.EndLine(IntToText(pin.indexInComponent));
+      writer.AddInt(pin.component->indexOnLayer);
+      writer.AddInt(pin.indexInComponent);
+      writer.EndLine();
     } else {
       writer.WriteLine("SNT VIA");
     }

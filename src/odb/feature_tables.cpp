@@ -38,12 +38,17 @@ void CollectWidthSymbol(FeatureTables& tables, double width) {
   tables.widthSymbols.emplace(key, AddUnique(tables.symbols, RoundSymbolName(width)));
 }
 
+void CollectPinTypeText(FeatureTables& tables, const PinType* pinType) {
+  if (tables.pinTypeTexts.count(pinType) != 0) return;
+  tables.pinTypeTexts.emplace(pinType, AddUnique(tables.texts, pinType->name));
+}
+
 void WriteNameTable(FileWriter& writer, const NameList& list, const char* prefix,
                     const char* namePrefix) {
   std::string line;
   for (size_t i = 0; i < list.entries.size(); ++i) {
     line = prefix;
-    line += IntToText(static_cast<std::int32_t>(i));
+    AppendIntText(line, static_cast<std::int32_t>(i));
     line += ' ';
     line += namePrefix;
     line += list.entries[i];
@@ -52,11 +57,10 @@ void WriteNameTable(FileWriter& writer, const NameList& list, const char* prefix
 }
 
 void WriteTableNumber(FileWriter& writer, int number, bool withBlank) {
-  const std::string text = IntToText(number);
   if (withBlank) {
-    writer.AddField(text);
+    writer.AddInt(number);
   } else {
-    writer.Append(text);
+    writer.AppendInt(number);
   }
 }
 
@@ -121,7 +125,7 @@ void CollectFeatureNames(FeatureTables& tables, const Layer& layer, const LayerL
   for (const PadFeature& pad : layer.pads) {
     CollectShapeSymbol(tables, pad.shape, messages);
     if (pad.pin != nullptr && pad.pin->pinType != nullptr)
-      AddUnique(tables.texts, pad.pin->pinType->name);
+      CollectPinTypeText(tables, pad.pin->pinType);
   }
   for (const LineFeature& line : lines.own) CollectWidthSymbol(tables, line.width);
   for (int copy = 0; copy < lines.outlineCopies; ++copy) {
@@ -131,9 +135,9 @@ void CollectFeatureNames(FeatureTables& tables, const Layer& layer, const LayerL
   // Every contour, filled or not: the lines drawn from its outline need the
   // symbol of its width.
   for (const Contour& contour : layer.contours) CollectWidthSymbol(tables, contour.width);
-  AddUnique(tables.attributes, kGeometry);
-  AddUnique(tables.attributes, kDrill);
-  AddUnique(tables.attributes, kPadUsage);
+  tables.geometryAttribute = AddUnique(tables.attributes, kGeometry);
+  tables.drillAttribute = AddUnique(tables.attributes, kDrill);
+  tables.padUsageAttribute = AddUnique(tables.attributes, kPadUsage);
 }
 
 void WriteFeatureTables(FileWriter& writer, const FeatureTables& tables) {
@@ -176,6 +180,19 @@ bool WriteWidthSymbol(FileWriter& writer, const FeatureTables& tables, double wi
   return true;
 }
 
+namespace {
+
+// Appends a number kept in the tables, or, where none was kept (-1), the one
+// the list gives the name.
+bool WriteKeptIndex(FileWriter& writer, int kept, const NameList& list, const std::string& name,
+                    const Messages& messages) {
+  if (kept < 0) return WriteNameIndex(writer, list, false, name, messages);
+  writer.AppendInt(kept);
+  return true;
+}
+
+}  // namespace
+
 bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables, const PadFeature& pad,
                         bool onDrillLayer, const Messages& messages) {
   const Pin* pin = pad.pin;
@@ -185,16 +202,24 @@ bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables, const P
     messages.Error("Attribute value cannot be blank");
     return false;
   }
-  if (!WriteNameIndex(writer, tables.attributes, false, kGeometry, messages)) return false;
+  if (!WriteKeptIndex(writer, tables.geometryAttribute, tables.attributes, kGeometry, messages))
+    return false;
   writer.Append("=");
-  if (!WriteNameIndex(writer, tables.texts, false, geometry, messages)) return false;
+  int geometryText = -1;
+  if (pin != nullptr && pin->pinType != nullptr) {
+    const auto found = tables.pinTypeTexts.find(pin->pinType);
+    if (found != tables.pinTypeTexts.end()) geometryText = found->second;
+  }
+  if (!WriteKeptIndex(writer, geometryText, tables.texts, geometry, messages)) return false;
   writer.Append(",");
-  if (!WriteNameIndex(writer, tables.attributes, false, kPadUsage, messages)) return false;
+  if (!WriteKeptIndex(writer, tables.padUsageAttribute, tables.attributes, kPadUsage, messages))
+    return false;
   writer.Append("=");
   writer.Append(PadUsageValue(pad));
   if (onDrillLayer) {
     writer.Append(",");
-    if (!WriteNameIndex(writer, tables.attributes, false, kDrill, messages)) return false;
+    if (!WriteKeptIndex(writer, tables.drillAttribute, tables.attributes, kDrill, messages))
+      return false;
     writer.Append("=");
     writer.Append(DrillValue(pad));
   }

@@ -35,6 +35,13 @@ struct FeatureTables {
   // symbol without formatting and hashing its name again.
   std::unordered_map<const PadShape*, int> shapeSymbols;
   std::unordered_map<std::uint64_t, int> widthSymbols;
+  // Numbers that every pad record writes, kept once the names are collected
+  // (-1 before): the text of each pin type's name, and the three attribute
+  // names.
+  std::unordered_map<const PinType*, int> pinTypeTexts;
+  int geometryAttribute = -1;
+  int drillAttribute = -1;
+  int padUsageAttribute = -1;
 };
 
 // The lines of a layer as its features file lists them: the layer's own

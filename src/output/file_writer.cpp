@@ -150,8 +150,19 @@ void FileWriter::AddNumber(double value) {
   AppendNumberText(pending_, value);
 }
 
+void FileWriter::AppendInt(std::int32_t value) { AppendIntText(pending_, value); }
+
+void FileWriter::AddInt(std::int32_t value) {
+  pending_ += ' ';
+  AppendIntText(pending_, value);
+}
+
 void FileWriter::EndLine(std::string_view text) {
   AddField(text);
+  EndLine();
+}
+
+void FileWriter::EndLine() {
   // Swap rather than copy: the pending buffer keeps its capacity for the
   // next line.
   pending_.swap(scratch_);

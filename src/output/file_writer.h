@@ -57,7 +57,12 @@ class FileWriter {
   void AppendNumber(double value);
   void AddField(std::string_view text);
   void AddNumber(double value);
+  // Whole numbers as printf "%d" prints them, straight into the line.
+  void AppendInt(std::int32_t value);
+  void AddInt(std::int32_t value);
   void EndLine(std::string_view text);
+  // Ends the line with what it holds, adding no field.
+  void EndLine();
 
   const std::string& path() const { return path_; }
   std::int32_t byteCount() const { return byteCount_; }

@@ -11,6 +11,12 @@ std::string IntToText(std::int32_t value) {
   return std::string(buffer, result.ptr);
 }
 
+void AppendIntText(std::string& out, std::int32_t value) {
+  char buffer[16];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
 void AppendNumberText(std::string& out, double value) {
   if (std::isnan(value)) {
     out += "nan";

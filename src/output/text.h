@@ -9,6 +9,8 @@ namespace kelpie {
 
 // printf "%d".
 std::string IntToText(std::int32_t value);
+// The same text appended to out, without a temporary string.
+void AppendIntText(std::string& out, std::int32_t value);
 // printf "%f" (six decimals), then trailing zeros and a trailing point
 // removed: 1.5, 100, 0, and -0 for a negative value that rounds to zero.
 // Infinities print as inf and -inf, NaN as nan (board data never holds them,

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "kelpie/kelpie.h"
 #include "base/messages.h"
+#include "kelpie/kelpie.h"
 #include "model/records.h"
 #include "shared_library.h"
 
@@ -60,7 +60,9 @@ void SinkError(HandBuilt* h, const char* text, int zero) { h->Record(1, text, ze
 void SinkWarning(HandBuilt* h, const char* text, int zero) { h->Record(2, text, zero); }
 bool StoreMakeDirectory(HandBuilt* h, const char* path) { return h->Record(0, path, -1); }
 FileHandle StoreOpen(HandBuilt* h, const char* path) { return h->Record(1, path, h->nextHandle++); }
-bool StoreWrite(HandBuilt* h, FileHandle file, const char* text) { return h->Record(2, text, file); }
+bool StoreWrite(HandBuilt* h, FileHandle file, const char* text) {
+  return h->Record(2, text, file);
+}
 bool StoreClose(HandBuilt* h, FileHandle file) { return h->Record(3, "", file); }
 
 template <typename... F>
@@ -183,8 +185,9 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
   EXPECT_EQ(component->partName, "10k");
   EXPECT_EQ(component->mirrorMode, MirrorMode::kMirrorBoth);
 
-  auto* arc = Slot<ArcFeature*, Layer*, double, double, double, double, double, double, int, double,
-                   Net*>(server, 28, top, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 0x280, 0.02, net);
+  auto* arc =
+      Slot<ArcFeature*, Layer*, double, double, double, double, double, double, int, double, Net*>(
+          server, 28, top, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 0x280, 0.02, net);
   EXPECT_TRUE(arc->clockwise);
   EXPECT_EQ(arc->width, 0.02);
   EXPECT_EQ(arc->net, net);
@@ -193,7 +196,7 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
   EXPECT_EQ(top->contours.at(0).width, 0.03);
   EXPECT_TRUE(top->contours.at(0).filled);
   EXPECT_TRUE((Slot<bool, Layer*, PadShape*, double, double, double, double>(server, 36, top, round,
-                                                                            0.0, 0.0, 1.0, 1.0)));
+                                                                             0.0, 0.0, 1.0, 1.0)));
   EXPECT_EQ(top->lines.at(0).width, 0.05);
   EXPECT_TRUE(Take().empty());
 }

@@ -90,8 +90,8 @@ struct ExportRun {
 };
 
 ExportRun Export(const fs::path& caseDirectory, const fs::path& scratch) {
-  std::string command = std::string("'") + KELPIE_EXPORT_PROGRAM + "' -o '" +
-                        (scratch / "out").string() + "'";
+  std::string command =
+      std::string("'") + KELPIE_EXPORT_PROGRAM + "' -o '" + (scratch / "out").string() + "'";
   for (const std::string& argument : Lines(ReadFile(caseDirectory / "arguments"))) {
     const fs::path file = caseDirectory / argument;
     command += " '" + (fs::is_regular_file(file) ? file.string() : argument) + "'";

@@ -97,7 +97,10 @@ TEST(IdfExport, WritesAClockwiseOutlineAndFilteredNames) {
 
 TEST(IdfExport, OutlineFailuresLeaveOnlyTheBoardHeader) {
   const double xs[] = {0, 1, 1}, ys[] = {0, 0, 1};
-  const struct { int steps, points; const char* error; } cases[] = {
+  const struct {
+    int steps, points;
+    const char* error;
+  } cases[] = {
       {0, 3, "No step defined"},
       {2, 3, "IDF formatter can currently only support one step"},
       {1, 1, "Outline not defined for step OnlyOne"},  // a point and its closing repeat

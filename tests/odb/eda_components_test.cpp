@@ -13,7 +13,8 @@ namespace {
 // Each refusal ends the file at its package, and the job there.
 TEST(OdbEdaData, PackageRefusalsEndTheFile) {
   const std::string data = "board\\steps\\pcb\\eda\\data";
-  const auto package = [](JobBoard& b, const char* name, PinType* pinType, PadShape* shape, Layer* layer) {
+  const auto package = [](JobBoard& b, const char* name, PinType* pinType, PadShape* shape,
+                          Layer* layer) {
     if (shape) b.host->AddPinTypePad(pinType, shape, layer);
     PackageType* p = b.host->AddPackageType(name, -0.2, 0.4, 0, 0.2);
     b.host->AddPackagePin(p, pinType, "1", 0.1, 0, 0, 1);
@@ -22,11 +23,13 @@ TEST(OdbEdaData, PackageRefusalsEndTheFile) {
   };
   ExpectFailure(
       [&](JobBoard& b) {
-        PackageType* p = package(b, "twoside", b.host->AddPinType("t"), b.host->AddRoundPadShape("r", 0.1, 1), b.top);
+        PackageType* p = package(b, "twoside", b.host->AddPinType("t"),
+                                 b.host->AddRoundPadShape("r", 0.1, 1), b.top);
         b.host->AddComponent(b.ctop, p, "T", "", 0, 0, 0, 0);
         b.host->AddComponent(b.cbot, p, "B", "", 0, 0, 0, 0);
       },
-      {"Package twoside cannot be used on both sides"}, data, {"PKG twoside 0 -0.2 0 0.4 0.2", "RC -0.2 0 0.6 0.2"});
+      {"Package twoside cannot be used on both sides"}, data,
+      {"PKG twoside 0 -0.2 0 0.4 0.2", "RC -0.2 0 0.6 0.2"});
   ExpectFailure(
       [&](JobBoard& b) {
         PinType* odd = b.host->AddPinType("odd");
@@ -34,11 +37,14 @@ TEST(OdbEdaData, PackageRefusalsEndTheFile) {
         package(b, "oddpkg", odd, b.host->AddRoundPadShape("r", 0.1, 1), b.bottom);
       },
       {"Invalid pinlayer"}, data, {"RC -0.2 0 0.6 0.2"});
-  ExpectFailure([&](JobBoard& b) { package(b, "bare", b.host->AddPinType("nopads"), nullptr, nullptr); },
-                {"Pintype 'nopads' at 0.1,0 Package at 0.1,0.1 (inches) has no pads"}, data, {"PIN 1 S 0.1 0 0 U U"});
+  ExpectFailure(
+      [&](JobBoard& b) { package(b, "bare", b.host->AddPinType("nopads"), nullptr, nullptr); },
+      {"Pintype 'nopads' at 0.1,0 Package at 0.1,0.1 (inches) has no pads"}, data,
+      {"PIN 1 S 0.1 0 0 U U"});
   ExpectFailure(
       [&](JobBoard& b) {
-        package(b, "kind9", b.host->AddPinType("s"), b.host->AddPadShape("s", 9, 0.1, 0.1, 0, 0), b.bottom);
+        package(b, "kind9", b.host->AddPinType("s"), b.host->AddPadShape("s", 9, 0.1, 0.1, 0, 0),
+                b.bottom);
       },
       {"Pin shape 9 not yet implemented"}, data, {"PIN 1 S 0.1 0 0 U U"});
 }
@@ -57,7 +63,8 @@ TEST(OdbComponents, PinCountAgainstThePackage) {
         for (int c = 0; c < 3; ++c) {
           const std::string reference = "U" + std::to_string(c + 1);
           Component* part = b.host->AddComponent(b.ctop, two, reference.c_str(), "", c, 0, 0, 0);
-          for (int i = 0; i < pins[c]; ++i) b.host->AddComponentPin(part, smd, c, 0, 0, 0, 1, nullptr);
+          for (int i = 0; i < pins[c]; ++i)
+            b.host->AddComponentPin(part, smd, c, 0, 0, 0, 1, nullptr);
         }
       },
       {"Component U2 has more pins than component type two"},

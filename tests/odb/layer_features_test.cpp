@@ -25,9 +25,11 @@ TEST(OdbLayerFeatures, StrokedOutlinesAreWrittenOncePerExport) {
     b.host->AddContour(b.top, kSquareX, kSquareY, 4, std::nan(""), 0);
     b.host->AddLine(b.top, 5, 5, 6, 6, 0.02, nullptr);
     if (failing) b.host->AddStep("bad", kSquareX, kSquareY, 0);  // fails after the step "pcb"
-    const Lines expected = Join({{"#top", "$0 r20", "$1 r10", "$2 rnan"}, kAttributeNames,
-                                 {"&0  ", "L 5 5 6 6 0 P 0", "L 0 0.1 0 0 1 P 0", "L 0.1 0.1 0 0.1 1 P 0",
-                                  "L 0.1 -0 0.1 0.1 1 P 0", "L 0 0 0.1 -0 1 P 0"}});
+    const Lines expected =
+        Join({{"#top", "$0 r20", "$1 r10", "$2 rnan"},
+              kAttributeNames,
+              {"&0  ", "L 5 5 6 6 0 P 0", "L 0 0.1 0 0 1 P 0", "L 0.1 0.1 0 0.1 1 P 0",
+               "L 0.1 -0 0.1 0.1 1 P 0", "L 0 0 0.1 -0 1 P 0"}});
     for (int run = 0; run < 2; ++run) {
       EXPECT_EQ(b.Export(), !failing);
       EXPECT_EQ(b.Body(kTop), expected) << "run " << run;
@@ -40,11 +42,14 @@ TEST(OdbLayerFeatures, PinTypeWithoutNameEndsTheFileAndTheJob) {
       [](JobBoard& b) {
         PadShape* round = b.host->AddRoundPadShape("r", 0.05, 1);
         b.host->AddPad(b.top, round, 0, 0);
-        b.host->AddPinPad(b.top, round, b.host->AddPin(b.host->AddPinType(""), 1, 1, 0, 0, 1, nullptr));
+        b.host->AddPinPad(b.top, round,
+                          b.host->AddPin(b.host->AddPinType(""), 1, 1, 0, 0, 1, nullptr));
         b.host->AddPad(b.top, round, 2, 2);
       },
       {"Attribute value cannot be blank"}, kLayers + "top\\.features.sum",
-      Join({{kHeaderLine, "#top", "$0 r50"}, kAttributeNames, {"&0  ", "&1 ", "P 0 0 0 P 0 0;0=0,2=0 "}}));
+      Join({{kHeaderLine, "#top", "$0 r50"},
+            kAttributeNames,
+            {"&0  ", "&1 ", "P 0 0 0 P 0 0;0=0,2=0 "}}));
 }
 
 }  // namespace

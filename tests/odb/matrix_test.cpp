@@ -10,10 +10,18 @@ namespace {
 
 const char* const kMatrix = "board\\matrix\\matrix";
 
-Lines LayerRecord(std::string row, std::string context, std::string type, std::string name, std::string polarity,
-                  std::string start = "", std::string end = "") {
-  return {"LAYER {", "ROW=" + row, "CONTEXT=" + context, "TYPE=" + type, "NAME=" + name, "POLARITY=" + polarity,
-          "START_NAME=" + start, "END_NAME=" + end, "OLD_NAME=", "}"};
+Lines LayerRecord(std::string row, std::string context, std::string type, std::string name,
+                  std::string polarity, std::string start = "", std::string end = "") {
+  return {"LAYER {",
+          "ROW=" + row,
+          "CONTEXT=" + context,
+          "TYPE=" + type,
+          "NAME=" + name,
+          "POLARITY=" + polarity,
+          "START_NAME=" + start,
+          "END_NAME=" + end,
+          "OLD_NAME=",
+          "}"};
 }
 
 // Layers as added, rows as stored; steps by their directory name, once per
@@ -28,19 +36,21 @@ TEST(OdbMatrix, StepRecordsThenLayerRecordsAsAdded) {
   b.host->AddMatrixStep(b.host->AddStep("panel", kSquareX, kSquareY, 4), 0, 0);
   b.host->AddMatrixStep(pcb, 0, 0);
   ASSERT_TRUE(b.Export());
-  EXPECT_EQ(b.Body(kMatrix), Join({{"STEP {", "COL=1", "NAME=pcb1", "}", "STEP {", "COL=2", "NAME=panel", "}"},
-                                   {"STEP {", "COL=3", "NAME=pcb1", "}"},
-                                   LayerRecord("1", "BOARD", "COMPONENT", "comp_+_top", "POSITIVE"),
-                                   LayerRecord("2", "BOARD", "SIGNAL", "top", "POSITIVE"),
-                                   LayerRecord("4", "BOARD", "SIGNAL", "bottom", "POSITIVE"),
-                                   LayerRecord("5", "BOARD", "COMPONENT", "comp_+_bot", "POSITIVE"),
-                                   LayerRecord("7", "MISC", "SOLDER_PASTE", "paste", "NEGATIVE"),
-                                   LayerRecord("6", "BOARD", "DRILL", "drill", "POSITIVE", "top", "bottom"),
-                                   LayerRecord("8", "ERROR", "ERROR", "odd", "ERROR")}));
+  EXPECT_EQ(b.Body(kMatrix),
+            Join({{"STEP {", "COL=1", "NAME=pcb1", "}", "STEP {", "COL=2", "NAME=panel", "}"},
+                  {"STEP {", "COL=3", "NAME=pcb1", "}"},
+                  LayerRecord("1", "BOARD", "COMPONENT", "comp_+_top", "POSITIVE"),
+                  LayerRecord("2", "BOARD", "SIGNAL", "top", "POSITIVE"),
+                  LayerRecord("4", "BOARD", "SIGNAL", "bottom", "POSITIVE"),
+                  LayerRecord("5", "BOARD", "COMPONENT", "comp_+_bot", "POSITIVE"),
+                  LayerRecord("7", "MISC", "SOLDER_PASTE", "paste", "NEGATIVE"),
+                  LayerRecord("6", "BOARD", "DRILL", "drill", "POSITIVE", "top", "bottom"),
+                  LayerRecord("8", "ERROR", "ERROR", "odd", "ERROR")}));
   const Lines errors = b.f.sink.Errors();
   ASSERT_GE(errors.size(), 3u);
   EXPECT_EQ(Lines(errors.begin(), errors.begin() + 3),
-            (Lines{"Context enum not valid: 3", "Layer enum not valid: 13", "Polarity enum not valid: 3"}));
+            (Lines{"Context enum not valid: 3", "Layer enum not valid: 13",
+                   "Polarity enum not valid: 3"}));
 }
 
 TEST(OdbMatrix, MatrixFailuresStopTheJob) {
@@ -56,8 +66,11 @@ TEST(OdbMatrix, MatrixFailuresStopTheJob) {
   ExpectFailure(layer("odd", kLayerSignal, 1, 0), {"Layer context not set: odd"}, sum, last);
   ExpectFailure(layer("odd", kLayerNotSet, 1, 1), {"Layer type not set: odd"}, sum, last);
   ExpectFailure(layer("odd", kLayerSignal, 0, 1), {"Layer polarity not set: odd"}, sum, last);
-  ExpectFailure([](JobBoard& b) { b.store.refuseOpen = [](const std::string& path) { return path == kMatrix; }; },
-                {"Could not open output file: board\\matrix\\matrix"}, sum, {});
+  ExpectFailure(
+      [](JobBoard& b) {
+        b.store.refuseOpen = [](const std::string& path) { return path == kMatrix; };
+      },
+      {"Could not open output file: board\\matrix\\matrix"}, sum, {});
 }
 
 }  // namespace

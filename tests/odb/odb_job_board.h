@@ -37,7 +37,8 @@ struct JobBoard {
     if (!stack) return;
     ctop = host->AddLayer("ctop", 1, kLayerComponentTop, kPolarityPositive, kContextBoard);
     top = host->AddLayer("top", 2, kLayerSignal, kPolarityPositive, kContextBoard);
-    if (withInner) inner = host->AddLayer("inner", 3, kLayerSignal, kPolarityPositive, kContextBoard);
+    if (withInner)
+      inner = host->AddLayer("inner", 3, kLayerSignal, kPolarityPositive, kContextBoard);
     bottom = host->AddLayer("bottom", 4, kLayerSignal, kPolarityPositive, kContextBoard);
     cbot = host->AddLayer("cbot", 5, kLayerComponentBottom, kPolarityPositive, kContextBoard);
     const double xs[] = {0, 4, 4, 0}, ys[] = {0, 0, 3, 3};
@@ -68,7 +69,8 @@ inline void ExpectFailure(const std::function<void(JobBoard&)>& setUp, const Lin
   setUp(b);
   b.f.sink.Clear();
   EXPECT_FALSE(b.Export());
-  EXPECT_EQ(b.f.sink.Errors(), Join({errors, {"Write job '" + std::string(b.host->GetOdbJobName()) + "' failed"}}));
+  EXPECT_EQ(b.f.sink.Errors(),
+            Join({errors, {"Write job '" + std::string(b.host->GetOdbJobName()) + "' failed"}}));
   EXPECT_EQ(b.store.opened.empty() ? "" : b.store.opened.back(), lastOpened);
   Lines last;
   for (const std::string& path : b.store.opened)

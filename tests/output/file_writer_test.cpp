@@ -1,5 +1,7 @@
 // FileWriter through a recording store: line endings, header line, counts
 // and signed checksums, pending lines, handle 0, failures and the summary.
+#include "output/file_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -7,7 +9,6 @@
 #include <stdexcept>
 
 #include "output/clock.h"
-#include "output/file_writer.h"
 #include "recording_host.h"
 
 namespace kelpie::test {
@@ -38,7 +39,7 @@ TEST(FileWriter, LinesCountsAndSummary) {
   Job job(false, true);
   FileWriter w(job.target, "d", "f", true);
   EXPECT_EQ(w.byteCount(), 31);  // the header line, counted
-  w.WriteLine("\x80\x81");     // bytes of 0x80 and above count negative
+  w.WriteLine("\x80\x81");       // bytes of 0x80 and above count negative
   w.BeginLine("first");
   w.AddNumber(1.5);
   w.Append("x");
@@ -61,9 +62,10 @@ TEST(FileWriter, LinesCountsAndSummary) {
 
   std::smatch m;
   const std::string summary = job.files["d\\.f.sum"];
-  ASSERT_TRUE(std::regex_match(summary, m, std::regex("SIZE=(\\d+)\nSUM=(-?\\d+)\nDATE=(.*)\n"
-                                                      "TIME=\\d\\d:\\d\\d:\\d\\d\n"
-                                                      "VERSION=123\nUSER=USER\n")))
+  ASSERT_TRUE(std::regex_match(summary, m,
+                               std::regex("SIZE=(\\d+)\nSUM=(-?\\d+)\nDATE=(.*)\n"
+                                          "TIME=\\d\\d:\\d\\d:\\d\\d\n"
+                                          "VERSION=123\nUSER=USER\n")))
       << summary;
   EXPECT_EQ(m[1], std::to_string(text.size()));
   EXPECT_EQ(m[2], std::to_string(sum));
@@ -72,8 +74,8 @@ TEST(FileWriter, LinesCountsAndSummary) {
     return std::string(text, std::strftime(text, sizeof text, "%d/%m/%Y", std::localtime(&t)));
   };
   EXPECT_TRUE(m[3] == date(before) || m[3] == date(after)) << m[3];
-  EXPECT_EQ(job.calls, (Texts{"mkdir d", "open d\\f", "close d\\f", "open d\\.f.sum",
-                              "close d\\.f.sum"}));
+  EXPECT_EQ(job.calls,
+            (Texts{"mkdir d", "open d\\f", "close d\\f", "open d\\.f.sum", "close d\\.f.sum"}));
 }
 
 // A valid SOURCE_DATE_EPOCH replaces the clock by that moment in UTC; any

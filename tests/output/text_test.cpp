@@ -1,13 +1,13 @@
 // Number and text helpers. NumberToText is compared with printf "%f" plus
 // the trimming over millions of values.
+#include "output/text.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 #include <cstdio>
 #include <random>
-
-#include "output/text.h"
 
 namespace kelpie {
 namespace {

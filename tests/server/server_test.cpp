@@ -96,17 +96,17 @@ TEST(Refusals, EveryTextAndWhatIsLeftUnchanged) {
        [](Board& b) {
          IKELPIE* s = b.s;
          s->ClearCurrentStep();
-         const bool refused =
-             !s->AddPolygonPadShape("p", kX, kY, 3) && !s->AddPinType("p") &&
-             !s->AddPinTypePadAt(b.smd, b.round, 0, 0, b.top) &&
-             !s->SetPackageOutline(b.r0603, kX, kY, 3, 1) &&
-             !s->AddPackagePin(b.r0603, b.smd, "1", 0, 0, 0, 1) && !s->AddNet("n") &&
-             !s->AddComponentPin(b.r1, b.smd, 0, 0, 0, 0, 0, nullptr) &&
-             !s->AddPin(b.smd, 0, 0, 0, 0, 0, nullptr);
+         const bool refused = !s->AddPolygonPadShape("p", kX, kY, 3) && !s->AddPinType("p") &&
+                              !s->AddPinTypePadAt(b.smd, b.round, 0, 0, b.top) &&
+                              !s->SetPackageOutline(b.r0603, kX, kY, 3, 1) &&
+                              !s->AddPackagePin(b.r0603, b.smd, "1", 0, 0, 0, 1) &&
+                              !s->AddNet("n") &&
+                              !s->AddComponentPin(b.r1, b.smd, 0, 0, 0, 0, 0, nullptr) &&
+                              !s->AddPin(b.smd, 0, 0, 0, 0, 0, nullptr);
          // Features and matrix steps need no current step.
          return refused && b.smd->pads.empty() && b.r0603->outline == nullptr &&
-                s->AddLine(b.copper, 0, 0, 1, 1, 0.01, nullptr) && s->AddSurface(b.copper, nullptr) &&
-                s->AddMatrixStep(b.step, 0, 0);
+                s->AddLine(b.copper, 0, 0, 1, 1, 0.01, nullptr) &&
+                s->AddSurface(b.copper, nullptr) && s->AddMatrixStep(b.step, 0, 0);
        }},
   };
   for (const Case& c : cases) {
