@@ -61,6 +61,10 @@ std::vector<std::string> NamesOf(const std::vector<Record>& records) {
 // A value that ReadDesign takes as its default can be left out; -0 cannot.
 bool IsPlainZero(double value) { return value == 0 && !std::signbit(value); }
 
+// Texts that are not UTF-8 (a design made in memory) cannot be told in JSON:
+// their stray bytes become U+FFFD rather than stopping the writer.
+std::string Dump(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
 Json PointJson(const Point& p) { return Json::array({p.x, p.y}); }
 
 Json PointsJson(const Points& points) {
@@ -92,7 +96,7 @@ class Writer {
     if (design_.customer) job["customer"] = *design_.customer;
     if (design_.comment) job["comment"] = *design_.comment;
     if (design_.thickness) job["thickness"] = *design_.thickness;
-    if (!job.empty()) out_ += ",\n  \"job\": " + job.dump();
+    if (!job.empty()) out_ += ",\n  \"job\": " + Dump(job);
     List(1, "layers", design_.layers.size(), [&](size_t i) { return LayerJson(static_cast<int>(i)); });
     out_ += ",\n  \"steps\": [";
     const Keys steps(NamesOf(design_.steps), "step#");
@@ -106,7 +110,7 @@ class Writer {
     if (design_.matrix != everyStep) {
       Json matrix = Json::array();
       for (const int step : design_.matrix) matrix.push_back(steps[step]);
-      out_ += ",\n  \"matrix\": " + matrix.dump();
+      out_ += ",\n  \"matrix\": " + Dump(matrix);
     }
     out_ += "\n}\n";
     return out_;
@@ -118,7 +122,7 @@ class Writer {
   void List(int depth, const char* key, size_t count, Item item) {
     const std::string indent(2 * depth, ' ');
     out_ += ",\n" + indent + "\"" + key + "\": [";
-    for (size_t i = 0; i < count; ++i) out_ += (i == 0 ? "\n" : ",\n") + indent + "  " + item(i).dump();
+    for (size_t i = 0; i < count; ++i) out_ += (i == 0 ? "\n" : ",\n") + indent + "  " + Dump(item(i));
     out_ += count == 0 ? "]" : "\n" + indent + "]";
   }
 
@@ -146,7 +150,7 @@ class Writer {
     Json head = {{"name", step.name}};
     if (steps.NeedsId(index)) head["id"] = steps[index];
     head["profile"] = PointsJson(step.profile);
-    std::string text = head.dump();
+    std::string text = Dump(head);
     text.pop_back();  // the records follow inside the same object
     out_ += "    " + text;
 

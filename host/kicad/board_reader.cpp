@@ -93,10 +93,41 @@ Expr Arg(Expr list, std::size_t i, const char* what) {
   return child;
 }
 
-// A word or a string (KiCad 5 leaves simple strings unquoted).
+// The text as UTF-8: a byte that does not belong to a UTF-8 sequence is
+// taken as the Latin-1 character it would be (files of older tools).
+std::string ValidUtf8(std::string_view text) {
+  std::string valid;
+  valid.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const int length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    bool whole = length > 0 && i + length <= text.size();
+    for (int k = 1; whole && k < length; ++k) whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    // Overlong forms, surrogates and code points past U+10FFFF are no UTF-8 either.
+    if (whole && length > 1) {
+      const auto next = static_cast<unsigned char>(text[i + 1]);
+      whole = !(c == 0xC0 || c == 0xC1 || (c == 0xE0 && next < 0xA0) || (c == 0xED && next >= 0xA0) ||
+                (c == 0xF0 && next < 0x90) || (c == 0xF4 && next >= 0x90) || c > 0xF4);
+    }
+    if (whole) {
+      valid.append(text.substr(i, length));
+      i += length;
+    } else {
+      valid += static_cast<char>(0xC0 | c >> 6);
+      valid += static_cast<char>(0x80 | (c & 0x3F));
+      ++i;
+    }
+  }
+  return valid;
+}
+
+// A word or a string (KiCad 5 leaves simple strings unquoted), as UTF-8.
 std::string Word(Expr e) {
   if (e.IsList()) Fail(e, "a word or a string, found " + Shown(e));
-  return std::string(e.Text());
+  const std::string_view text = e.Text();
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return ValidUtf8(text);
+  return std::string(text);
 }
 
 double Length(Expr list, std::size_t i, const char* what) { return Number(Arg(list, i, what), kMaxLength); }

@@ -69,5 +69,21 @@ TEST(KicadBadInput, AFootprintWithAHundredThousandPadsIsRead) {
   EXPECT_EQ(report.pads, 100000);
 }
 
+// Names in older files may be Latin-1: bytes that are no UTF-8 are read as
+// the Latin-1 characters they stand for, so that every name can be written
+// to a design file and read back.
+TEST(KicadBadInput, BytesThatAreNoUtf8AreReadAsLatin1) {
+  const std::string text = kHead + "(net 0 \"\") (net 1 \"10\xB5" "A\") (net 2 \"\xC2\xB5\xE2\x82\") "
+                                   "(segment (start 0 0) (end 1 0) (width 0.2) (layer \"F.Cu\") (net 1)))";
+  Design design;
+  kicad::ImportReport report;
+  std::string error;
+  ASSERT_TRUE(kicad::ImportBoard(text, "latin.kicad_pcb", "latin", kicad::ParseLimits{}, design, report, error)) << error;
+  EXPECT_EQ(design.steps.at(0).nets, (std::vector<std::string>{"10\xC2\xB5" "A", "\xC2\xB5\xC3\xA2\xC2\x82"}));
+  Design again;
+  ASSERT_TRUE(ReadDesign(DesignText(design), "latin.json", again, error)) << error;
+  EXPECT_EQ(again.steps.at(0).nets, design.steps.at(0).nets);
+}
+
 }  // namespace
 }  // namespace kelpie::host::test
