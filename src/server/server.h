@@ -102,7 +102,7 @@ class KELPIE final : public IKELPIE {
   auto InCurrentStep(const char* operation, Body&& body) -> decltype(body(*currentStep));
   // A write job, its unexpected failure and its "Write job '...' failed".
   using Job = bool (*)(Design&, FileStore*, const Messages&);
-  bool RunWriteJob(const char* operation, Job job, FileStore* store);
+  [[nodiscard]] bool RunWriteJob(const char* operation, Job job, FileStore* store);
   // Sends the error made of `parts`, swallowing whatever the host's sink (or
   // building the text) throws.
   template <typename... Parts>
