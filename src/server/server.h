@@ -18,7 +18,8 @@ class KELPIE;
 // The process-wide references of the interface. The sink is set by every
 // createkelpieserver (before its version check) and serves every server; the
 // newest server is set by each successful createkelpieserver, and slots 8
-// and 9 act on it; the file store is the one the last write job was given.
+// and 9 act on it; the file store is the one the last write job was given,
+// kept as the interface describes, though nothing reads it after its job.
 extern MessageSink* messageSink;
 extern KELPIE* currentServer;
 extern FileStore* keptFileStore;
