@@ -29,7 +29,8 @@ const char* HoleType(const PadFeature& pad) {
   return "MTG";
 }
 
-bool WriteBoardOutline(FileWriter& writer, const Design& design, const Messages& messages) {
+[[nodiscard]] bool WriteBoardOutline(FileWriter& writer, const Design& design,
+                                     const Messages& messages) {
   if (design.steps.empty()) {
     messages.Error("No step defined");
     return false;
@@ -68,7 +69,8 @@ void WriteDrilledHoles(FileWriter& writer, const Design& design) {
   writer.WriteLine(".END_DRILLED_HOLES");
 }
 
-bool WritePlacement(FileWriter& writer, const Design& design, const Messages& messages) {
+[[nodiscard]] bool WritePlacement(FileWriter& writer, const Design& design,
+                                  const Messages& messages) {
   writer.WriteLine(".PLACEMENT");
   for (const Step& step : design.steps) {
     for (const Component& component : step.components) {

@@ -37,7 +37,7 @@ struct LayerStack {
 // its sides (overwriting, never clearing, what an earlier walk found). False,
 // with the reason sent as an error, when there is no component layer, or two
 // component layers and only one outer signal layer.
-bool ResolveStack(LayerStack& stack, const Messages& messages);
+[[nodiscard]] bool ResolveStack(LayerStack& stack, const Messages& messages);
 
 // The outer signal layers as the ODB++ writers ask for them, one side at a
 // time. While no component layer is known the stack is resolved afresh at

@@ -24,12 +24,11 @@ void WriteContourRecords(FileWriter& writer, const Contour& contour,
   writer.WriteLine("OE");
 }
 
-bool WriteContourSurface(FileWriter& writer, const Contour& contour) {
-  if (!contour.filled) return false;
+void WriteContourSurface(FileWriter& writer, const Contour& contour) {
+  if (!contour.filled) return;
   writer.WriteLine("S P 0");
   WriteContourRecords(writer, contour);
   writer.WriteLine("SE");
-  return true;
 }
 
 std::vector<LineFeature> OutlineLines(const Contour& contour) {

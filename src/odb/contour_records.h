@@ -26,9 +26,9 @@ struct ContourPlacement {
 // A contour that is not filled writes nothing.
 void WriteContourRecords(FileWriter& writer, const Contour& contour,
                          const ContourPlacement& placement = {});
-// A filled contour as a surface of its own: "S P 0", its records, "SE". False
-// (and nothing written) for a contour that is not filled.
-bool WriteContourSurface(FileWriter& writer, const Contour& contour);
+// A filled contour as a surface of its own: "S P 0", its records, "SE";
+// nothing for a contour that is not filled.
+void WriteContourSurface(FileWriter& writer, const Contour& contour);
 // The lines that draw the outline of a contour with a width: walked
 // clockwise, one line from each point back to the one before it.
 std::vector<LineFeature> OutlineLines(const Contour& contour);

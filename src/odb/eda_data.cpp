@@ -119,9 +119,10 @@ void WriteRectPinOutline(FileWriter& writer, double width, double height, const 
 // The outline of one package pin, from the pin type's pad on the outer
 // signal layer of the package's side. False for a pad shape of an unknown
 // kind.
-bool WritePinOutline(FileWriter& writer, const PackageType& package, const PackagePin& pin,
-                     int pinNumber, const std::string& packageCentre, OuterLayers& outerLayers,
-                     const Messages& messages) {
+[[nodiscard]] bool WritePinOutline(FileWriter& writer, const PackageType& package,
+                                   const PackagePin& pin, int pinNumber,
+                                   const std::string& packageCentre, OuterLayers& outerLayers,
+                                   const Messages& messages) {
   const PinTypePad* pad = FindPinTypePad(*pin.pinType, outerLayers.Side(package.usedOnTop));
   if (pad == nullptr) {
     messages.Warning("Could not find surface pad: " + package.name + " pin " +
@@ -149,8 +150,8 @@ bool WritePinOutline(FileWriter& writer, const PackageType& package, const Packa
   }
 }
 
-bool WritePackageRecord(FileWriter& writer, const PackageType& package, OuterLayers& outerLayers,
-                        const Messages& messages) {
+[[nodiscard]] bool WritePackageRecord(FileWriter& writer, const PackageType& package,
+                                      OuterLayers& outerLayers, const Messages& messages) {
   const std::string centre =
       PointText((package.xMin + package.xMax) / 2, (package.yMin + package.yMax) / 2);
   writer.BeginLine("PKG");

@@ -11,9 +11,7 @@ void WriteSymbolAttrList(const OutputTarget& target, const std::string& director
   static const char* const kLines[] = {".out_break = no", ".out_scale = no", ".break_away = no",
                                        ".comment = ",     ".fill_dx = 0.1",  ".fill_dy = 0.1",
                                        ".image_dx = -1",  ".image_dy = -1"};
-  FileWriter writer(target, directory, "attrlist", true);
-  for (const char* line : kLines) writer.WriteLine(line);
-  writer.Close();
+  WriteFixedFile(target, directory, "attrlist", true, kLines);
 }
 
 void WriteMiscAttrList(const OutputTarget& target, const Design& design,
@@ -58,16 +56,14 @@ void WriteMiscJobName(const OutputTarget& target, const Design& design,
 }
 
 void WriteMiscLastRead(const OutputTarget& target, const std::string& miscDirectory) {
-  FileWriter writer(target, miscDirectory, "last_read", false);
-  writer.WriteLine("20070601.081635 qox@ on Windows XP / Enterprise 7.3.2.0");
-  writer.WriteLine("20070606.063653 qox@ on Windows XP / Enterprise 7.3.2.0");
-  writer.Close();
+  static const char* const kLines[] = {"20070601.081635 qox@ on Windows XP / Enterprise 7.3.2.0",
+                                       "20070606.063653 qox@ on Windows XP / Enterprise 7.3.2.0"};
+  WriteFixedFile(target, miscDirectory, "last_read", false, kLines);
 }
 
 void WriteMiscLastSave(const OutputTarget& target, const std::string& miscDirectory) {
-  FileWriter writer(target, miscDirectory, "last_save", false);
-  writer.WriteLine("20070516.153615");
-  writer.Close();
+  static const char* const kLines[] = {"20070516.153615"};
+  WriteFixedFile(target, miscDirectory, "last_save", false, kLines);
 }
 
 }  // namespace
@@ -98,9 +94,7 @@ void WriteFonts(const OutputTarget& target, const std::string& jobDirectory) {
                                        "LINE 0.000000 0.000000 0.000000 0.200000 P R 0.012000",
                                        "LINE 0.000000 -0.100000 0.000000 -0.100000 P R 0.012000",
                                        "ECHAR"};
-  FileWriter writer(target, jobDirectory + "\\fonts", "standard", false);
-  for (const char* line : kLines) writer.WriteLine(line);
-  writer.Close();
+  WriteFixedFile(target, jobDirectory + "\\fonts", "standard", false, kLines);
 }
 
 bool WriteMisc(const OutputTarget& target, const Design& design, const std::string& jobDirectory) {

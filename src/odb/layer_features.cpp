@@ -8,8 +8,9 @@ namespace kelpie {
 
 namespace {
 
-bool WritePadRecord(FileWriter& writer, const FeatureTables& tables, const PadFeature& pad,
-                    bool onDrillLayer, const Messages& messages) {
+[[nodiscard]] bool WritePadRecord(FileWriter& writer, const FeatureTables& tables,
+                                  const PadFeature& pad, bool onDrillLayer,
+                                  const Messages& messages) {
   writer.BeginLine("P");
   writer.AddNumber(pad.x);
   writer.AddNumber(pad.y);
@@ -22,8 +23,8 @@ bool WritePadRecord(FileWriter& writer, const FeatureTables& tables, const PadFe
   return true;
 }
 
-bool WriteLineRecord(FileWriter& writer, const FeatureTables& tables, const LineFeature& line,
-                     const Messages& messages) {
+[[nodiscard]] bool WriteLineRecord(FileWriter& writer, const FeatureTables& tables,
+                                   const LineFeature& line, const Messages& messages) {
   writer.BeginLine("L");
   writer.AddNumber(line.xs);
   writer.AddNumber(line.ys);
@@ -35,8 +36,8 @@ bool WriteLineRecord(FileWriter& writer, const FeatureTables& tables, const Line
   return true;
 }
 
-bool WriteArcRecord(FileWriter& writer, const FeatureTables& tables, const ArcFeature& arc,
-                    const Messages& messages) {
+[[nodiscard]] bool WriteArcRecord(FileWriter& writer, const FeatureTables& tables,
+                                  const ArcFeature& arc, const Messages& messages) {
   writer.BeginLine("A");
   writer.AddNumber(arc.xs);
   writer.AddNumber(arc.ys);
@@ -54,8 +55,9 @@ bool WriteArcRecord(FileWriter& writer, const FeatureTables& tables, const ArcFe
 // The body of a features file after its tables, in the order of the feature
 // numbers: lone contours, surfaces, pads, lines (the outline lines last),
 // arcs.
-bool WriteFeatureRecords(FileWriter& writer, const FeatureTables& tables, const Layer& layer,
-                         const LayerPlan& plan, const LayerLines& lines, const Messages& messages) {
+[[nodiscard]] bool WriteFeatureRecords(FileWriter& writer, const FeatureTables& tables,
+                                       const Layer& layer, const LayerPlan& plan,
+                                       const LayerLines& lines, const Messages& messages) {
   for (const Contour* contour : plan.loneContours) WriteContourSurface(writer, *contour);
   for (int s = 0; s < static_cast<int>(layer.surfaces.size()); ++s) {
     writer.WriteLine("S P 0");
@@ -80,8 +82,9 @@ bool WriteFeatureRecords(FileWriter& writer, const FeatureTables& tables, const 
   return true;
 }
 
-bool WriteFeatures(const OutputTarget& target, const Design& design, const Layer& layer,
-                   const LayerPlan& plan, int stepNumber, const std::string& directory) {
+[[nodiscard]] bool WriteFeatures(const OutputTarget& target, const Design& design,
+                                 const Layer& layer, const LayerPlan& plan, int stepNumber,
+                                 const std::string& directory) {
   FileWriter writer(target, directory, "features", true);
   writer.WriteLine("#" + layer.name);
   FeatureTables tables;
@@ -114,9 +117,7 @@ void WriteLayerAttrList(const OutputTarget& target, const std::string& directory
                                        ".et_adjacency = 20",
                                        ".layer_dielectric = 0.0001",
                                        ".copper_weight = 1"};
-  FileWriter writer(target, directory, "attrlist", true);
-  for (const char* line : kLines) writer.WriteLine(line);
-  writer.Close();
+  WriteFixedFile(target, directory, "attrlist", true, kLines);
 }
 
 }  // namespace

@@ -6,7 +6,8 @@ namespace kelpie {
 
 namespace {
 
-bool WriteMatrixEntry(FileWriter& writer, const MatrixStep& entry, const Messages& messages) {
+[[nodiscard]] bool WriteMatrixEntry(FileWriter& writer, const MatrixStep& entry,
+                                    const Messages& messages) {
   try {
     // The step's own name, made legal by the job, is the one its directory
     // carries; the copy taken when the host added the matrix entry is only
@@ -23,7 +24,8 @@ bool WriteMatrixEntry(FileWriter& writer, const MatrixStep& entry, const Message
   }
 }
 
-bool WriteMatrixLayer(FileWriter& writer, const Layer& layer, const Messages& messages) {
+[[nodiscard]] bool WriteMatrixLayer(FileWriter& writer, const Layer& layer,
+                                    const Messages& messages) {
   const std::string& name = layer.name;
   if (name.empty()) {
     messages.Error("Layer name not set");

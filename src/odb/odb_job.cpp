@@ -19,8 +19,9 @@ namespace {
 // {job}\steps\{step}: the profile, attrlist and header, every layer's
 // directory, the EDA data, the components files and the netlist, in the
 // order the tree has always listed them.
-bool WriteStep(const OutputTarget& target, const Design& design, const OdbPlan& plan,
-               size_t stepNumber, OuterLayers& outerLayers, const std::string& stepsDirectory) {
+[[nodiscard]] bool WriteStep(const OutputTarget& target, const Design& design, const OdbPlan& plan,
+                             size_t stepNumber, OuterLayers& outerLayers,
+                             const std::string& stepsDirectory) {
   const Step& step = design.steps[stepNumber];
   if (step.name.empty()) {
     target.messages.Error("Step name not set");

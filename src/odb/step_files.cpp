@@ -41,9 +41,7 @@ void WriteStepAttrList(const OutputTarget& target, const std::string& stepDirect
                                        ".viacap_layer = none",
                                        ".out_drill_order = 0",
                                        ".out_rout_order = 0"};
-  FileWriter writer(target, stepDirectory, "attrlist", false);
-  for (const char* line : kLines) writer.WriteLine(line);
-  writer.Close();
+  WriteFixedFile(target, stepDirectory, "attrlist", false, kLines);
 }
 
 void WriteStepHeader(const OutputTarget& target, const std::string& stepDirectory) {
@@ -69,9 +67,7 @@ void WriteStepHeader(const OutputTarget& target, const std::string& stepDirector
                                        "ONLINE_NET_BEEP_TONE=1000",
                                        "AFFECTING_BOM=",
                                        "AFFECTING_BOM_CHANGED=0"};
-  FileWriter writer(target, stepDirectory, "stephdr", true);
-  for (const char* line : kLines) writer.WriteLine(line);
-  writer.Close();
+  WriteFixedFile(target, stepDirectory, "stephdr", true, kLines);
 }
 
 }  // namespace kelpie

@@ -208,4 +208,11 @@ void FileWriter::WriteSummary() {
   }
 }
 
+void WriteFixedFile(const OutputTarget& target, std::string directory, std::string fileName,
+                    bool writeSummary, std::span<const char* const> lines) {
+  FileWriter writer(target, std::move(directory), std::move(fileName), writeSummary);
+  for (const char* line : lines) writer.WriteLine(line);
+  writer.Close();
+}
+
 }  // namespace kelpie

@@ -6,6 +6,7 @@
 #define KELPIE_OUTPUT_FILE_WRITER_H
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -85,6 +86,10 @@ class FileWriter {
   FileHandle handle_ = 0;
   std::string scratch_;  // the line being handed over
 };
+
+// A whole file of fixed lines.
+void WriteFixedFile(const OutputTarget& target, std::string directory, std::string fileName,
+                    bool writeSummary, std::span<const char* const> lines);
 
 }  // namespace kelpie
 

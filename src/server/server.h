@@ -18,7 +18,8 @@ class KELPIE;
 // The process-wide references of the interface. The sink is set by every
 // createkelpieserver (before its version check) and serves every server; the
 // newest server is set by each successful createkelpieserver, and slots 8
-// and 9 act on it; the file store is the one the last write job was given.
+// and 9 act on it; the file store is the one the last write job was given,
+// kept as the interface describes, though nothing reads it after its job.
 extern MessageSink* messageSink;
 extern KELPIE* currentServer;
 extern FileStore* keptFileStore;
@@ -102,7 +103,7 @@ class KELPIE final : public IKELPIE {
   auto InCurrentStep(const char* operation, Body&& body) -> decltype(body(*currentStep));
   // A write job, its unexpected failure and its "Write job '...' failed".
   using Job = bool (*)(Design&, FileStore*, const Messages&);
-  bool RunWriteJob(const char* operation, Job job, FileStore* store);
+  [[nodiscard]] bool RunWriteJob(const char* operation, Job job, FileStore* store);
   // Sends the error made of `parts`, swallowing whatever the host's sink (or
   // building the text) throws.
   template <typename... Parts>
