@@ -6,12 +6,9 @@
 namespace kelpie::host {
 
 const char kUsage[] =
-    "usage: kelpie-export [DESIGN.json | BOARD.kicad_pcb] [-o DIR] [--idf] [--odb] [--tgz]
-"
-    "                     [--zip] [-q] [--check] [--render DIR] [--write-design FILE.json]
-"
-    "                     [--generate N] [--library PATH]
-"
+    "usage: kelpie-export [DESIGN.json | BOARD.kicad_pcb] [-o DIR] [--idf] [--odb] [--tgz]\n"
+    "                     [--zip] [-q] [--check] [--render DIR] [--write-design FILE.json]\n"
+    "                     [--generate N] [--library PATH]\n"
     "\n"
     "Exports a board design through the Kelpie plug-in (libkelpie.so).\n"
     "\n"
