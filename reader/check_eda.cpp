@@ -36,18 +36,9 @@ const char* Needed(SubnetKind subnet) {
   return "";
 }
 
-const char* Name(FeatureKind kind) {
-  switch (kind) {
-    case FeatureKind::kPad:
-      return "a pad";
-    case FeatureKind::kLine:
-      return "a line";
-    case FeatureKind::kArc:
-      return "an arc";
-    case FeatureKind::kSurface:
-      return "a surface";
-  }
-  return "";
+// "a pad", "an arc", ...
+std::string WithArticle(FeatureKind kind) {
+  return std::string(kind == FeatureKind::kArc ? "an " : "a ") + FeatureKindName(kind);
 }
 
 }  // namespace
@@ -84,7 +75,7 @@ void CheckEdaData(const Step& step, const EdaData& eda, Problems& problems) {
         const Feature& feature = features->features[static_cast<std::size_t>(reference.feature)];
         if (!Fits(subnet.kind, feature.kind)) {
           problems.Add(eda.path, reference.line, "feature " + std::to_string(reference.feature) + " of layer " +
-                                                     layerName + " is " + Name(feature.kind) + " (" +
+                                                     layerName + " is " + WithArticle(feature.kind) + " (" +
                                                      features->path + ":" + std::to_string(feature.line) +
                                                      "), not " + Needed(subnet.kind));
         }

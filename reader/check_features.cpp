@@ -21,20 +21,6 @@ bool DrawsLines(const std::string& symbol) {
   return shape == SymbolShape::kRound || shape == SymbolShape::kSquare;
 }
 
-const char* KindName(FeatureKind kind) {
-  switch (kind) {
-    case FeatureKind::kPad:
-      return "pad";
-    case FeatureKind::kLine:
-      return "line";
-    case FeatureKind::kArc:
-      return "arc";
-    case FeatureKind::kSurface:
-      return "surface";
-  }
-  return "feature";
-}
-
 void CheckAttributes(const Features& file, const Feature& feature, Problems& problems) {
   for (const FeatureAttribute& attribute : file.AttributesOf(feature)) {
     const TableEntry* entry = file.Attribute(attribute.number);
@@ -74,7 +60,7 @@ void CheckFeatures(const Job& job, const Features& file, Problems& problems) {
                                                   " is not in the symbol table (" +
                                                   std::to_string(file.symbols.size()) + " symbols)");
       } else if (feature.kind != FeatureKind::kPad && !DrawsLines(symbol->name)) {
-        problems.Add(file.path, feature.line, std::string(KindName(feature.kind)) + " drawn with symbol " +
+        problems.Add(file.path, feature.line, std::string(FeatureKindName(feature.kind)) + " drawn with symbol " +
                                                   symbol->name + " (round or square needed)");
       }
     }

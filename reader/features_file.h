@@ -55,6 +55,9 @@ struct FeatureAttribute {
 
 enum class FeatureKind : unsigned char { kPad, kLine, kArc, kSurface };
 
+// "pad", "line", "arc" or "surface".
+const char* FeatureKindName(FeatureKind kind);
+
 // A range of one of the pools of a Features (its contours or its
 // attributes); the pools keep a pad record free of allocations of its own.
 struct PoolRange {

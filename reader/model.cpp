@@ -15,6 +15,20 @@ const KeyValue* KeyValueFile::Find(const std::string& key) const {
   return nullptr;
 }
 
+const char* FeatureKindName(FeatureKind kind) {
+  switch (kind) {
+    case FeatureKind::kPad:
+      return "pad";
+    case FeatureKind::kLine:
+      return "line";
+    case FeatureKind::kArc:
+      return "arc";
+    case FeatureKind::kSurface:
+      return "surface";
+  }
+  return "feature";
+}
+
 const TableEntry* FindEntry(const std::vector<TableEntry>& table, int number) {
   if (number < 0) return nullptr;
   const auto position = static_cast<std::size_t>(number);
