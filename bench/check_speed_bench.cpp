@@ -15,11 +15,11 @@
 #include "board_generator.h"
 #include "checks.h"
 #include "job_bench.h"
+#include "job_store.h"
 #include "kelpie/kelpie.h"
 #include "read_job.h"
 
 using kelpie::bench::Clock;
-using kelpie::bench::MemoryStore;
 using kelpie::bench::Now;
 using kelpie::bench::QuietSink;
 using kelpie::bench::Since;
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   kelpie::IKELPIE* server = createkelpieserver(&sink, "check_speed_bench", kelpie::kApiVersion);
   kelpie::GenerateBoard(server, components);
 
-  MemoryStore store;
+  kelpie::test::JobStore store;
   const Clock writeStart = Now();
   const bool written = server->WriteODB(&store);
   const Clock write = Since(writeStart);
