@@ -16,12 +16,12 @@
 
 #include "board_generator.h"
 #include "job_bench.h"
+#include "job_store.h"
 #include "kelpie/kelpie.h"
 #include "read_job.h"
 #include "render_board.h"
 
 using kelpie::bench::Clock;
-using kelpie::bench::MemoryStore;
 using kelpie::bench::Now;
 using kelpie::bench::QuietSink;
 using kelpie::bench::Since;
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   QuietSink sink;
   kelpie::IKELPIE* server = createkelpieserver(&sink, "render_bench", kelpie::kApiVersion);
   kelpie::GenerateBoard(server, components);
-  MemoryStore store;
+  kelpie::test::JobStore store;
   const bool written = server->WriteODB(&store);
   deletekelpieserver(server);
   if (!written) return 1;

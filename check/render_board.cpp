@@ -9,8 +9,10 @@
 #include <functional>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "render_components.h"
 #include "render_layer.h"
@@ -84,18 +86,19 @@ std::vector<Sheet> SheetsOf(const reader::Job& job, const reader::Step& step) {
   std::vector<int> rows;
   int firstCopper = INT_MAX;
   int lastCopper = INT_MIN;
+  std::unordered_map<std::string_view, const reader::MatrixLayer*> entries;
+  if (job.matrix) {
+    for (const reader::MatrixLayer& entry : job.matrix->layers) entries.emplace(entry.name, &entry);
+  }
   for (const reader::Layer& layer : step.layers) {
     Sheet sheet;
     sheet.layer = &layer;
     int row = 0;
-    if (job.matrix) {
-      for (const reader::MatrixLayer& entry : job.matrix->layers) {
-        if (entry.name != layer.name) continue;
-        sheet.type = entry.type;
-        sheet.negative = entry.polarity == "NEGATIVE";
-        row = entry.row;
-        break;
-      }
+    const auto found = entries.find(layer.name);
+    if (found != entries.end()) {
+      sheet.type = found->second->type;
+      sheet.negative = found->second->polarity == "NEGATIVE";
+      row = found->second->row;
     }
     sheet.role = RoleOf(sheet.type);
     if (sheet.role == Role::kCopper) {

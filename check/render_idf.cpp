@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <numbers>
 #include <span>
+#include <string_view>
+#include <utility>
 #include <system_error>
 
 #include "render_components.h"
@@ -80,6 +83,23 @@ void AddLoops(cairo_t* cairo, std::span<const IdfLoopPoint> points, double scale
   }
 }
 
+// The library's packages by geometry name and part number (the first of
+// each), looked up once per placement.
+using Packages = std::map<std::pair<std::string_view, std::string_view>, const reader::IdfPackage*>;
+
+Packages PackagesOf(const reader::IdfLibrary& library) {
+  Packages packages;
+  for (const reader::IdfPackage& package : library.packages) {
+    packages.emplace(std::pair<std::string_view, std::string_view>(package.geometry, package.partNumber), &package);
+  }
+  return packages;
+}
+
+const reader::IdfPackage* Find(const Packages& packages, const reader::IdfPlacement& placement) {
+  const auto found = packages.find({placement.package, placement.partNumber});
+  return found != packages.end() ? found->second : nullptr;
+}
+
 Box BoxOf(const reader::IdfJob& job, double boardScale) {
   Box box;
   if (job.board.outline) {
@@ -101,12 +121,12 @@ bool Placeable(const View& view, const reader::IdfPackage& package, Point at, do
   return view.Reaches(at);
 }
 
-void DrawPlacement(cairo_t* cairo, const View& view, const reader::IdfJob& job, const reader::IdfPlacement& placement,
+void DrawPlacement(cairo_t* cairo, const View& view, const Packages& packages, const reader::IdfPlacement& placement,
                    double boardScale) {
   const Point at = Scaled(placement.at, boardScale);
   if (!view.Reaches(at)) return;
   const bool bottom = placement.side == "BOTTOM";
-  const reader::IdfPackage* package = job.library.Find(placement.package, placement.partNumber);
+  const reader::IdfPackage* package = Find(packages, placement);
   const double pixel = 1 / view.scale;
   double size = 2;  // millimetres, for the name when there is no package
   if (package != nullptr && Placeable(view, *package, at, Millimetres(package->units))) {
@@ -145,7 +165,8 @@ void DrawPlacement(cairo_t* cairo, const View& view, const reader::IdfJob& job, 
   DrawLabel(cairo, at, placement.reference, std::clamp(0.4 * size * view.scale, 8.0, 22.0));
 }
 
-void DrawIdf(cairo_t* cairo, const View& view, const reader::IdfJob& job, double boardScale) {
+void DrawIdf(cairo_t* cairo, const View& view, const reader::IdfJob& job, const Packages& packages,
+             double boardScale) {
   SetColour(cairo, kBackground);
   cairo_paint(cairo);
   const cairo_matrix_t matrix = view.Matrix();
@@ -175,17 +196,17 @@ void DrawIdf(cairo_t* cairo, const View& view, const reader::IdfJob& job, double
   // Bottom components first, so that those on top are drawn over them.
   for (const bool bottom : {true, false}) {
     for (const reader::IdfPlacement& placement : job.board.placements) {
-      if ((placement.side == "BOTTOM") == bottom) DrawPlacement(cairo, view, job, placement, boardScale);
+      if ((placement.side == "BOTTOM") == bottom) DrawPlacement(cairo, view, packages, placement, boardScale);
     }
   }
 }
 
-std::string Counts(const reader::IdfJob& job) {
+std::string Counts(const reader::IdfJob& job, const Packages& packages) {
   std::size_t top = 0;
   std::size_t missing = 0;
   for (const reader::IdfPlacement& placement : job.board.placements) {
     if (placement.side != "BOTTOM") ++top;
-    if (job.library.Find(placement.package, placement.partNumber) == nullptr) ++missing;
+    if (Find(packages, placement) == nullptr) ++missing;
   }
   std::size_t loops = 0;
   if (job.board.outline) {
@@ -213,11 +234,12 @@ bool RenderIdfJob(const reader::IdfJob& job, const std::string& directory, const
   }
   const double boardScale = Millimetres(job.board.header ? job.board.header->units : "MM");
   const View view = FitView(BoxOf(job, boardScale), kPictureSize, false);
-  const Drawing drawing = [&](cairo_t* cairo) { DrawIdf(cairo, view, job, boardScale); };
+  const Packages packages = PackagesOf(job.library);
+  const Drawing drawing = [&](cairo_t* cairo) { DrawIdf(cairo, view, job, packages, boardScale); };
   const std::string png = folder + "/top.png";
   const std::string svg = folder + "/top.svg";
   if (!WritePicture(view, drawing, directory + "/" + png, directory + "/" + svg, error)) return false;
-  pictures.push_back({"board from above", "IDF board and library", png, svg, Counts(job)});
+  pictures.push_back({"board from above", "IDF board and library", png, svg, Counts(job, packages)});
   return true;
 }
 
