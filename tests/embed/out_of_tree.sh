@@ -7,7 +7,8 @@
 # Both minimal hosts must write the job of installed-job.txt (paths and
 # sizes) and agree byte for byte (SOURCE_DATE_EPOCH fixes the dates); the
 # installed tree must match installed-files.txt, with the SONAME links; an
-# installed kelpie-export must find the library without LD_LIBRARY_PATH.
+# installed kelpie-export must find the library without LD_LIBRARY_PATH, and
+# an installed kelpie-check must pass the job.
 #
 #   out_of_tree.sh BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR
 # LIBDIR is the library directory under the prefix (lib, or lib/<multiarch>
@@ -68,5 +69,8 @@ if [ -x "$prefix/bin/kelpie-export" ]; then
   (cd "$work" && env -u LD_LIBRARY_PATH -u KELPIE_LIBRARY "$prefix/bin/kelpie-export" -q --idf -o tool-out) ||
     fail "the installed kelpie-export cannot export"
   [ -s "$work/tool-out/kelpie-sample.emn" ] || fail "kelpie-export wrote no board file"
+fi
+if [ -x "$prefix/bin/kelpie-check" ]; then
+  "$prefix/bin/kelpie-check" -q "$work/run-find-package/minimal" || fail "the installed kelpie-check"
 fi
 echo "out-of-tree builds from $prefix: passed"
