@@ -7,6 +7,8 @@
 // of at most 1).
 //
 // Run from a Release build: build/release/bench/check_speed_bench [COMPONENTS]
+#include <ctime>
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -14,15 +16,38 @@
 
 #include "board_generator.h"
 #include "checks.h"
-#include "job_bench.h"
+#include "job_store.h"
 #include "kelpie/kelpie.h"
 #include "read_job.h"
 
-using kelpie::bench::Clock;
-using kelpie::bench::MemoryStore;
-using kelpie::bench::Now;
-using kelpie::bench::QuietSink;
-using kelpie::bench::Since;
+namespace {
+
+class QuietSink final : public kelpie::MessageSink {
+ public:
+  void Info(const char*, ...) override {}
+  void Error(const char* text, int) override { std::fprintf(stderr, "error: %s\n", text); }
+  void Warning(const char*, int) override {}
+};
+
+struct Clock {
+  double processor;
+  double wall;
+};
+
+Clock Now() {
+  timespec processor{};
+  timespec wall{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &processor);
+  clock_gettime(CLOCK_MONOTONIC, &wall);
+  return {processor.tv_sec + processor.tv_nsec * 1e-9, wall.tv_sec + wall.tv_nsec * 1e-9};
+}
+
+Clock Since(const Clock& start) {
+  const Clock now = Now();
+  return {now.processor - start.processor, now.wall - start.wall};
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const int components = argc > 1 ? std::atoi(argv[1]) : 20000;
@@ -30,7 +55,7 @@ int main(int argc, char** argv) {
   kelpie::IKELPIE* server = createkelpieserver(&sink, "check_speed_bench", kelpie::kApiVersion);
   kelpie::GenerateBoard(server, components);
 
-  MemoryStore store;
+  kelpie::test::JobStore store;
   const Clock writeStart = Now();
   const bool written = server->WriteODB(&store);
   const Clock write = Since(writeStart);

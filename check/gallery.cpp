@@ -11,10 +11,7 @@ namespace kelpie::check {
 std::string Gallery::FolderFor(const std::string& name) {
   std::string base = std::filesystem::path(name).lexically_normal().filename().string();
   if (base.empty()) base = std::filesystem::path(name).lexically_normal().parent_path().filename().string();
-  base = SafeName(base);
-  std::string folder = base;
-  for (int n = 2; !folders_.insert(folder).second; ++n) folder = base + "-" + std::to_string(n);
-  return folder;
+  return UniqueName(base, folders_);
 }
 
 JobReport& Gallery::Begin(const std::string& name, const char* format, const std::string& contents,

@@ -1,11 +1,13 @@
 #include "render_board.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -29,6 +31,10 @@ struct Sheet {
   Role role = Role::kOther;
   Side side = Side::kInner;
 };
+
+// A hostile job of very many steps or layers gets pictures of these first.
+constexpr std::size_t kMostSteps = 16;
+constexpr std::size_t kMostLayers = 256;
 
 // The colours of the layer pictures, on a dark background.
 constexpr Colour kBackground{0.10, 0.11, 0.12};
@@ -247,7 +253,6 @@ void RunTasks(std::size_t count, const std::function<void(std::size_t)>& task) {
 struct Task {
   const Sheet* sheet = nullptr;  // null: a side of the board
   Picture picture;
-  cairo_surface_t* coverage = nullptr;  // of the sheet, kept while a side needs it
   std::size_t skipped = 0;
   std::string error;
 };
@@ -258,36 +263,74 @@ bool NeededBySide(const Sheet& sheet) {
   return material && sheet.side != Side::kInner;
 }
 
+// The coverage the sides are made of: one image per side and kind of
+// layer (and one for all drill layers), each the union of its layers'
+// coverage, so that a job of many layers keeps no more than these.
+class SideImages {
+ public:
+  explicit SideImages(const View& view) : view_(view) {}
+  ~SideImages() {
+    for (cairo_surface_t* image : images_) {
+      if (image != nullptr) cairo_surface_destroy(image);
+    }
+  }
+  SideImages(const SideImages&) = delete;
+  SideImages& operator=(const SideImages&) = delete;
+
+  // Adds a layer's coverage to the image it belongs to, if any; safe to
+  // call from several threads.
+  void Add(const Sheet& sheet, cairo_surface_t* coverage) {
+    const int slot = SlotOf(sheet.role, sheet.side);
+    if (slot < 0) return;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    cairo_surface_t*& image = images_[static_cast<std::size_t>(slot)];
+    if (image == nullptr) image = cairo_image_surface_create(CAIRO_FORMAT_A8, view_.width, view_.height);
+    cairo_t* cairo = cairo_create(image);
+    cairo_mask_surface(cairo, coverage, 0, 0);
+    cairo_destroy(cairo);
+  }
+
+  SideCoverage Of(Side side) const {
+    SideCoverage coverage;
+    auto add = [this](std::vector<cairo_surface_t*>& images, int slot) {
+      if (slot >= 0 && images_[static_cast<std::size_t>(slot)] != nullptr)
+        images.push_back(images_[static_cast<std::size_t>(slot)]);
+    };
+    add(coverage.copper, SlotOf(Role::kCopper, side));
+    add(coverage.mask, SlotOf(Role::kMask, side));
+    add(coverage.silk, SlotOf(Role::kSilk, side));
+    add(coverage.drill, SlotOf(Role::kDrill, side));
+    return coverage;
+  }
+
+ private:
+  // 0 to 2 the top's copper, mask and silk, 3 to 5 the bottom's, 6 drill.
+  static int SlotOf(Role role, Side side) {
+    if (role == Role::kDrill) return 6;
+    const int base = side == Side::kTop ? 0 : side == Side::kBottom ? 3 : -1;
+    const int kind = role == Role::kCopper ? 0 : role == Role::kMask ? 1 : role == Role::kSilk ? 2 : -1;
+    return base < 0 || kind < 0 ? -1 : base + kind;
+  }
+
+  View view_;
+  std::mutex mutex_;
+  std::array<cairo_surface_t*, 7> images_{};
+};
+
 void RenderLayer(const reader::Job& job, const reader::Step& step, const View& view, const std::string& directory,
-                 Task& task) {
+                 SideImages& sides, Task& task) {
   FeaturePainter painter(job, view);
-  task.coverage = DrawCoverage(view, step, *task.sheet, painter);
+  cairo_surface_t* coverage = DrawCoverage(view, step, *task.sheet, painter);
+  sides.Add(*task.sheet, coverage);
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, view.width, view.height);
   cairo_t* cairo = cairo_create(image);
-  DrawLayerRaster(cairo, view, step, *task.sheet, painter, task.coverage);
+  DrawLayerRaster(cairo, view, step, *task.sheet, painter, coverage);
   cairo_destroy(cairo);
+  cairo_surface_destroy(coverage);
   task.skipped = painter.skipped();
   if (WritePng(image, directory + "/" + task.picture.png, task.error))
     WriteLayerSvg(view, job, step, *task.sheet, directory + "/" + task.picture.svg, task.error);
   cairo_surface_destroy(image);
-  if (!NeededBySide(*task.sheet)) {
-    cairo_surface_destroy(task.coverage);
-    task.coverage = nullptr;
-  }
-}
-
-SideCoverage CoverageOf(const std::vector<Task>& tasks, Side side) {
-  SideCoverage coverage;
-  for (const Task& task : tasks) {
-    if (task.coverage == nullptr) continue;
-    const Sheet& sheet = *task.sheet;
-    if (sheet.role == Role::kDrill) coverage.drill.push_back(task.coverage);
-    if (sheet.side != side) continue;
-    if (sheet.role == Role::kCopper) coverage.copper.push_back(task.coverage);
-    if (sheet.role == Role::kMask) coverage.mask.push_back(task.coverage);
-    if (sheet.role == Role::kSilk) coverage.silk.push_back(task.coverage);
-  }
-  return coverage;
 }
 
 std::string SideCounts(const std::vector<Task>& tasks, Side side) {
@@ -345,37 +388,38 @@ bool RenderStep(const reader::Job& job, const reader::Step& step, const std::str
   const View top = FitView(box, kPictureSize, false);
   const View bottom = FitView(box, kPictureSize, true);
 
-  std::vector<Task> layers(sheets.size());
+  std::vector<Task> layers(std::min(sheets.size(), kMostLayers));
   std::set<std::string> used;
-  for (std::size_t i = 0; i < sheets.size(); ++i) {
+  for (std::size_t i = 0; i < layers.size(); ++i) {
     const Sheet& sheet = sheets[i];
-    std::string name = SafeName(sheet.layer->name);
-    for (int n = 2; !used.insert(name).second; ++n) name = SafeName(sheet.layer->name) + "-" + std::to_string(n);
+    const std::string name = UniqueName(sheet.layer->name, used);
     layers[i].sheet = &sheet;
     layers[i].picture.title = sheet.layer->name;
     layers[i].picture.kind = sheet.type.empty() ? "layer the matrix does not name" : sheet.type + " layer";
     layers[i].picture.png = layersFolder + "/" + name + ".png";
     layers[i].picture.svg = layersFolder + "/" + name + ".svg";
   }
+  SideImages sideImages(top);
   RunTasks(layers.size(), [&](std::size_t i) {
-    Guarded(layers[i], [&] { RenderLayer(job, step, top, directory, layers[i]); });
+    Guarded(layers[i], [&] { RenderLayer(job, step, top, directory, sideImages, layers[i]); });
   });
 
   std::vector<Task> sides(2);
   sides[0].picture = {"top side", "composite", folder + "/top.png", "", SideCounts(layers, Side::kTop)};
   sides[1].picture = {"bottom side (seen from below)", "composite", folder + "/bottom.png", "",
                       SideCounts(layers, Side::kBottom)};
-  const SideCoverage topCoverage = CoverageOf(layers, Side::kTop);
-  const SideCoverage bottomCoverage = CoverageOf(layers, Side::kBottom);
+  if (layers.size() < sheets.size()) {
+    sides[0].picture.counts += "; the " + std::to_string(sheets.size() - layers.size()) + " layers after the first " +
+                               std::to_string(kMostLayers) + " are not drawn";
+  }
+  const SideCoverage topCoverage = sideImages.Of(Side::kTop);
+  const SideCoverage bottomCoverage = sideImages.Of(Side::kBottom);
   RunTasks(2, [&](std::size_t i) {
     Guarded(sides[i], [&] {
       RenderSide(job, step, i == 0 ? top : bottom, i == 0 ? topCoverage : bottomCoverage, directory, sides[i]);
     });
   });
-  for (Task& task : layers) {
-    if (task.coverage != nullptr) cairo_surface_destroy(task.coverage);
-    task.picture.counts = Counts(*task.sheet->layer, task.skipped);
-  }
+  for (Task& task : layers) task.picture.counts = Counts(*task.sheet->layer, task.skipped);
 
   for (const std::vector<Task>* tasks : {&sides, &layers}) {
     for (const Task& task : *tasks) {
@@ -401,15 +445,21 @@ std::string SafeName(const std::string& text) {
   return name;
 }
 
+std::string UniqueName(const std::string& text, std::set<std::string>& used) {
+  const std::string base = SafeName(text);
+  std::string name = base;
+  for (int n = 2; !used.insert(name).second; ++n) name = base + "-" + std::to_string(n);
+  return name;
+}
+
 bool RenderOdbJob(const reader::Job& job, const std::string& directory, const std::string& folder,
                   std::vector<Picture>& pictures, std::string& error) {
   std::set<std::string> used;
-  for (const reader::Step& step : job.steps) {
+  for (std::size_t s = 0; s < job.steps.size() && s < kMostSteps; ++s) {
+    const reader::Step& step = job.steps[s];
     std::string stepFolder = folder;
     if (job.steps.size() > 1) {
-      std::string name = SafeName(step.name);
-      for (int n = 2; !used.insert(name).second; ++n) name = SafeName(step.name) + "-" + std::to_string(n);
-      stepFolder += "/" + name;
+      stepFolder += "/" + UniqueName(step.name, used);
     }
     const std::size_t first = pictures.size();
     if (!RenderStep(job, step, directory, stepFolder, pictures, error)) return false;

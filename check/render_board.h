@@ -4,6 +4,7 @@
 #ifndef KELPIE_CHECK_RENDER_BOARD_H
 #define KELPIE_CHECK_RENDER_BOARD_H
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ bool RenderOdbJob(const reader::Job& job, const std::string& directory, const st
 // '.', '+' kept, any other character replaced by '_'; never empty, never
 // "." or "..".
 std::string SafeName(const std::string& text);
+
+// SafeName of the text, with "-2", "-3", ... added until it is not among
+// the names used; the name is then added to them.
+std::string UniqueName(const std::string& text, std::set<std::string>& used);
 
 }  // namespace kelpie::check
 

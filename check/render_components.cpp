@@ -20,6 +20,7 @@ void AddOutline(cairo_t* cairo, const reader::Outline& outline) {
       cairo_rectangle(cairo, outline.corner.x, outline.corner.y, outline.width, outline.height);
       break;
     case reader::OutlineKind::kCircle:
+      if (!Drawable(cairo, outline.radius)) break;
       cairo_new_sub_path(cairo);
       cairo_arc(cairo, outline.center.x, outline.center.y, outline.radius, 0, 2 * std::numbers::pi);
       break;

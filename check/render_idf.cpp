@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "render_components.h"
+#include "render_layer.h"
 
 namespace kelpie::check {
 namespace {
@@ -35,7 +36,7 @@ Point Scaled(Point point, double scale) { return {point.x * scale, point.y * sca
 // Adds the loops of an outline to the current path, in millimetres. A
 // point with an included angle ends an arc from the point before it (the
 // angle counter-clockwise when positive); an angle of 360 makes a circle
-// about the point before it.
+// about the point before it. Arcs too large to draw are drawn as chords.
 void AddLoops(cairo_t* cairo, std::span<const IdfLoopPoint> points, double scale) {
   for (std::size_t i = 0; i < points.size(); ++i) {
     const Point at = Scaled(points[i].at, scale);
@@ -47,8 +48,10 @@ void AddLoops(cairo_t* cairo, std::span<const IdfLoopPoint> points, double scale
     const Point from = Scaled(points[i - 1].at, scale);
     const double angle = points[i].angle;
     if (std::abs(angle) >= 360) {
+      const double radius = std::hypot(at.x - from.x, at.y - from.y);
+      if (!Drawable(cairo, radius)) continue;
       cairo_new_sub_path(cairo);
-      cairo_arc(cairo, from.x, from.y, std::hypot(at.x - from.x, at.y - from.y), 0, 2 * kPi);
+      cairo_arc(cairo, from.x, from.y, radius, 0, 2 * kPi);
       cairo_new_sub_path(cairo);
     } else if (angle == 0) {
       cairo_line_to(cairo, at.x, at.y);
@@ -63,6 +66,10 @@ void AddLoops(cairo_t* cairo, std::span<const IdfLoopPoint> points, double scale
       const Point left{-(at.y - from.y) / chord, (at.x - from.x) / chord};
       const Point center{middle.x + left.x * offset, middle.y + left.y * offset};
       const double radius = std::hypot(from.x - center.x, from.y - center.y);
+      if (!Drawable(cairo, radius)) {
+        cairo_line_to(cairo, at.x, at.y);
+        continue;
+      }
       const double start = std::atan2(from.y - center.y, from.x - center.x);
       if (sweep > 0) {
         cairo_arc(cairo, center.x, center.y, radius, start, start + sweep);
@@ -86,7 +93,7 @@ Box BoxOf(const reader::IdfJob& job, double boardScale) {
 
 // The outline points of a placement's package, kept only when every one
 // lies where cairo can draw it.
-bool Drawable(const View& view, const reader::IdfPackage& package, Point at, double scale) {
+bool Placeable(const View& view, const reader::IdfPackage& package, Point at, double scale) {
   const double reach = 1e6 / view.scale;
   for (const IdfLoopPoint& point : package.outline) {
     if (std::abs(point.at.x * scale) > reach || std::abs(point.at.y * scale) > reach) return false;
@@ -102,7 +109,7 @@ void DrawPlacement(cairo_t* cairo, const View& view, const reader::IdfJob& job, 
   const reader::IdfPackage* package = job.library.Find(placement.package, placement.partNumber);
   const double pixel = 1 / view.scale;
   double size = 2;  // millimetres, for the name when there is no package
-  if (package != nullptr && Drawable(view, *package, at, Millimetres(package->units))) {
+  if (package != nullptr && Placeable(view, *package, at, Millimetres(package->units))) {
     const double scale = Millimetres(package->units);
     cairo_save(cairo);
     cairo_translate(cairo, at.x, at.y);
@@ -156,7 +163,7 @@ void DrawIdf(cairo_t* cairo, const View& view, const reader::IdfJob& job, double
   for (const reader::IdfHole& hole : job.board.holes) {
     const Point at = Scaled(hole.at, boardScale);
     const double radius = hole.diameter * boardScale / 2;
-    if (!view.Reaches(at) || radius * view.scale > 1e6) continue;
+    if (!view.Reaches(at) || !Drawable(cairo, radius)) continue;
     cairo_new_sub_path(cairo);
     cairo_arc(cairo, at.x, at.y, radius, 0, 2 * kPi);
     SetColour(cairo, kBackground);

@@ -25,9 +25,14 @@ bool Same(Point a, Point b) { return std::abs(a.x - b.x) < 1e-9 && std::abs(a.y 
 double Angle(Point center, Point point) { return std::atan2(point.y - center.y, point.x - center.x); }
 
 // An arc from the current point to `end` about `center`; ending where it
-// starts makes a full circle, as in ODB++.
+// starts makes a full circle, as in ODB++. An arc too large to draw is
+// drawn as its chord.
 void AddArc(cairo_t* cairo, Point start, Point end, Point center, bool clockwise) {
   const double radius = std::hypot(start.x - center.x, start.y - center.y);
+  if (!Drawable(cairo, radius)) {
+    cairo_line_to(cairo, end.x, end.y);
+    return;
+  }
   const double from = Angle(center, start);
   double to = Angle(center, end);
   if (Same(start, end)) to = clockwise ? from - 2 * kPi : from + 2 * kPi;
@@ -137,7 +142,15 @@ void AddSweptRectangle(cairo_t* cairo, Point start, Point end, double w, double 
 }  // namespace
 
 FeaturePainter::FeaturePainter(const reader::Job& job, const View& view)
-    : job_(job), view_(view), largest_(1e6 / view.scale), minimumWidth_(1 / view.scale), budget_(kShapeBudget) {}
+    : job_(job), view_(view), largest_(kLargestPixels / view.scale), minimumWidth_(1 / view.scale), budget_(kShapeBudget) {}
+
+bool Drawable(cairo_t* cairo, double radius) {
+  double dx = radius;
+  double dy = 0;
+  cairo_user_to_device_distance(cairo, &dx, &dy);
+  const double pixels = std::hypot(dx, dy);
+  return std::isfinite(pixels) && pixels <= kLargestPixels;
+}
 
 void AddContour(cairo_t* cairo, const reader::Contour& contour) {
   cairo_move_to(cairo, contour.start.x, contour.start.y);
@@ -317,7 +330,7 @@ void FeaturePainter::PaintArc(Canvas& canvas, const Feature& arc, const Symbol& 
   batch.width = std::max(std::min(shape.width, shape.height), minimumWidth_);
   batch.cap = rectangular ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND;
   Gather(canvas, batch);
-  cairo_new_sub_path(cairo);
+  cairo_move_to(cairo, arc.start.x, arc.start.y);
   AddArc(cairo, arc.start, arc.end, arc.center, arc.clockwise);
   if (!rectangular) return;
   // A square symbol leaves its square at both ends.

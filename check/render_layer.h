@@ -29,6 +29,15 @@
 
 namespace kelpie::check {
 
+// The largest size, in pixels, of a circle or symbol that is drawn: cairo
+// cuts a circle into pieces a fraction of a pixel from the true curve, so
+// a hostile radius would cost it millions of pieces.
+constexpr double kLargestPixels = 1e5;
+
+// Whether a radius (in the context's user space) is finite and at most
+// kLargestPixels pixels.
+bool Drawable(cairo_t* cairo, double radius);
+
 // Adds a closed contour to the current path (for filling it or, as a
 // board outline, stroking it).
 void AddContour(cairo_t* cairo, const reader::Contour& contour);

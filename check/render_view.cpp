@@ -18,6 +18,11 @@
 namespace kelpie::check {
 
 void Box::Add(reader::Point point) {
+  // Beyond this a board is not drawable anyway, and sizes stay finite.
+  constexpr double kFar = 1e7;
+  if (!std::isfinite(point.x) || !std::isfinite(point.y)) return;
+  point.x = std::clamp(point.x, -kFar, kFar);
+  point.y = std::clamp(point.y, -kFar, kFar);
   if (empty) {
     minX = maxX = point.x;
     minY = maxY = point.y;

@@ -15,7 +15,9 @@
 
 namespace kelpie::check {
 
-// An axis-aligned box in board units; empty until a point is added.
+// An axis-aligned box in board units; empty until a point is added. Points
+// that are not finite are left out, coordinates beyond ten million units
+// are taken as ten million.
 struct Box {
   double minX = 0;
   double minY = 0;

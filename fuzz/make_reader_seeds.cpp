@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "job_store.h"
 #include "kelpie/kelpie.h"
 #include "sample_boards.h"
 #ifdef KELPIE_HAVE_BOARD_GENERATOR
@@ -24,33 +25,9 @@ class QuietSink : public kelpie::MessageSink {
   void Warning(const char*, int) override {}
 };
 
-// Keeps the files by their path inside the job, "/" between the parts.
-class MemoryStore : public kelpie::FileStore {
- public:
-  bool MakeDirectory(const char*) override { return true; }
-  kelpie::FileHandle Open(const char* path) override {
-    std::string name = path;
-    for (char& c : name) c = c == '\\' ? '/' : c;
-    const std::size_t slash = name.find('/');
-    paths_.push_back(slash == std::string::npos ? name : name.substr(slash + 1));
-    files[paths_.back()].clear();
-    return static_cast<kelpie::FileHandle>(paths_.size());
-  }
-  bool Write(kelpie::FileHandle handle, const char* text) override {
-    if (handle > 0 && static_cast<std::size_t>(handle) <= paths_.size()) files[paths_[handle - 1]] += text;
-    return true;
-  }
-  bool Close(kelpie::FileHandle) override { return true; }
-
-  Files files;
-
- private:
-  std::vector<std::string> paths_;
-};
-
 Files Export(void (*describe)(kelpie::IKELPIE&), bool odb) {
   QuietSink sink;
-  MemoryStore store;
+  kelpie::test::JobStore store;
   kelpie::IKELPIE* server = createkelpieserver(&sink, "make_reader_seeds", kelpie::kApiVersion);
   describe(*server);
   server->SetBoardThickness(0.062);

@@ -92,6 +92,13 @@ void Console::Note(const std::string& text) {
   Redraw(true);
 }
 
+void Console::Report(const std::string& text) {
+  if (quiet_) return;
+  ClearProgress();
+  Line(err_, text);
+  Redraw(true);
+}
+
 void Console::HostError(const std::string& text) {
   ++errors_;
   ClearProgress();

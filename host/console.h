@@ -35,6 +35,7 @@ class Console final : public MessageSink {
   // The host's own messages.
   void Note(const std::string& text);         // like Info
   void HostError(const std::string& text);    // "kelpie-export: error: " + text
+  void Report(const std::string& text);       // a summary line on the error stream (nothing with quiet)
 
   // An export's progress: BeginExport resets the counters, the stores report
   // every closed file, EndExport finishes the progress line.

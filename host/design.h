@@ -156,6 +156,19 @@ bool ReadDesign(const std::string& text, const std::string& source, Design& desi
 // Reads a design file from disk (the source in messages is the path).
 bool ReadDesignFile(const std::string& path, Design& design, std::string& error);
 
+// The largest input file that kelpie-export reads.
+constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
+
+// Reads a whole input file (at most kMaxInputBytes). False with a message.
+bool ReadInputFile(const std::string& path, std::string& text, std::string& error);
+
+// The design as design file text; ReadDesign reads it back into the same
+// records.
+std::string DesignText(const Design& design);
+
+// Writes DesignText to path (complete or not at all). False with a message.
+bool WriteDesignFile(const std::string& path, const Design& design, std::string& error);
+
 // Describes the design to a fresh server through the interface table. Returns
 // false with a message when the plug-in refused a record that the design
 // reader had accepted.

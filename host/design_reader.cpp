@@ -722,19 +722,49 @@ bool ReadDesign(const std::string& text, const std::string& source, Design& desi
   return false;
 }
 
-bool ReadDesignFile(const std::string& path, Design& design, std::string& error) {
+bool ReadInputFile(const std::string& path, std::string& text, std::string& error) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     error = path + ": cannot open the design file";
     return false;
   }
-  std::ostringstream text;
-  text << file.rdbuf();
+  auto tooLarge = [&](std::size_t size) {
+    error = path + ":1:1: expected a design file or board of at most " + std::to_string(kMaxInputBytes >> 20) +
+            " MB, found " + std::to_string(size) + " bytes or more";
+    return false;
+  };
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0, std::ios::beg);
+  if (size >= 0) {
+    // A file of known size is read in one piece: no copies of large boards.
+    if (static_cast<std::size_t>(size) > kMaxInputBytes) return tooLarge(static_cast<std::size_t>(size));
+    text.resize(static_cast<std::size_t>(size));
+    file.read(text.data(), size);
+    if (file.gcount() != size) {
+      error = path + ": cannot read the design file";
+      return false;
+    }
+    return true;
+  }
+  // A pipe: read until its end, but no further than the limit.
+  file.clear();
+  text.clear();
+  char buffer[1 << 16];
+  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaxInputBytes) return tooLarge(text.size());
+  }
   if (file.bad()) {
     error = path + ": cannot read the design file";
     return false;
   }
-  return ReadDesign(text.str(), path, design, error);
+  return true;
+}
+
+bool ReadDesignFile(const std::string& path, Design& design, std::string& error) {
+  std::string text;
+  return ReadInputFile(path, text, error) && ReadDesign(text, path, design, error);
 }
 
 }  // namespace kelpie::host

@@ -1,7 +1,7 @@
-// kelpie-export: the stand-alone host. Reads a design file (or takes the
-// bundled sample board, or generates a board), loads the plug-in, describes
-// the board through the interface table and writes the requested exports
-// into the output directory.
+// kelpie-export: the stand-alone host. Reads a design file or a KiCad board
+// (or takes the bundled sample board, or generates a board), loads the
+// plug-in, describes the board through the interface table and writes the
+// requested exports into the output directory.
 //
 // Every export gets a fresh server: the plug-in rewrites names in its model
 // while it writes, so one export must not see another's changes. The ODB++
@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "check_command.h"
 #include "console.h"
 #include "design.h"
+#include "kicad/kicad_import.h"
+#include "name_limits.h"
 #include "options.h"
 #include "plugin.h"
 #include "sample_board.h"
@@ -210,6 +213,10 @@ bool CheckWritten(const std::vector<std::string>& jobs, const Options& options) 
   return ok;
 }
 
+void ReportImport(Console& console, const kicad::ImportReport& report, const std::string& source) {
+  for (const std::string& line : kicad::SummaryLines(report, source)) console.Report(line);
+}
+
 bool LoadPlugin(const Options& options, Plugin& plugin, Console& console) {
   const char* environment = std::getenv("KELPIE_LIBRARY");
   const std::vector<std::string> candidates =
@@ -231,6 +238,19 @@ bool LoadPlugin(const Options& options, Plugin& plugin, Console& console) {
   return false;
 }
 
+// Reads the design: the sample board, a design file or a KiCad board (told
+// apart by the content). A board's import report goes to report.
+bool LoadDesign(const Options& options, Design& design, std::optional<kicad::ImportReport>& report,
+                std::string& error) {
+  if (options.design.empty()) return ReadDesign(kSampleBoard, "sample board", design, error);
+  std::string text;
+  if (!ReadInputFile(options.design, text, error)) return false;
+  if (!kicad::IsKicadBoard(text)) return ReadDesign(text, options.design, design, error);
+  report.emplace();
+  return kicad::ImportBoard(std::move(text), options.design, kicad::JobNameOf(options.design), kicad::ParseLimits{},
+                            design, *report, error);
+}
+
 int Run(int argc, char** argv) {
   Options options;
   std::string error;
@@ -245,6 +265,7 @@ int Run(int argc, char** argv) {
   Console console(stdout, stderr, options.quiet, isatty(fileno(stdout)) != 0);
 
   Design design;
+  std::optional<kicad::ImportReport> import;
   Describe describe;
   if (options.generate > 0) {
 #ifdef KELPIE_HAVE_GENERATOR
@@ -258,13 +279,26 @@ int Run(int argc, char** argv) {
     return 2;
 #endif
   } else {
-    const bool read = options.design.empty() ? ReadDesign(kSampleBoard, "sample board", design, error)
-                                             : ReadDesignFile(options.design, design, error);
-    if (!read) {
+    if (!LoadDesign(options, design, import, error)) {
       console.HostError(error);
       return 2;
     }
+    if (import)
+      for (const std::string& warning : import->warnings) console.Warning((options.design + ": " + warning).c_str(), 0);
     describe = [&design](IKELPIE& server, std::string& failure) { return DescribeDesign(server, design, failure); };
+    if (!options.writeDesign.empty() && !WriteDesignFile(options.writeDesign, design, error)) {
+      console.HostError(error);
+      return 1;
+    }
+  }
+  const bool exporting = options.idf || options.odb || options.tgz || options.zip;
+  if (!exporting) {
+    if (import) ReportImport(console, *import, options.design);
+    return 0;
+  }
+  if (options.generate == 0 && !CheckNameLengths(design, options.outputDirectory, error)) {
+    console.HostError(error);
+    return 2;
   }
 
   Plugin plugin;
@@ -282,6 +316,7 @@ int Run(int argc, char** argv) {
   bool ok = true;
   if (options.idf) ok = ExportIdf(context) && ok;
   if (options.odb || options.tgz || options.zip) ok = ExportOdb(context, options) && ok;
+  if (import) ReportImport(console, *import, options.design);
   if (options.check || !options.render.empty()) ok = CheckWritten(jobs, options) && ok;
   return ok ? 0 : 1;
 }

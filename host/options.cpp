@@ -6,19 +6,25 @@
 namespace kelpie::host {
 
 const char kUsage[] =
-    "usage: kelpie-export [DESIGN.json] [-o DIR] [--idf] [--odb] [--tgz] [--zip] [-q]\n"
-    "                     [--check] [--render DIR] [--generate N] [--library PATH]\n"
+    "usage: kelpie-export [DESIGN.json | BOARD.kicad_pcb] [-o DIR] [--idf] [--odb] [--tgz]\n"
+    "                     [--zip] [-q] [--check] [--render DIR] [--write-design FILE.json]\n"
+    "                     [--generate N] [--library PATH]\n"
     "\n"
     "Exports a board design through the Kelpie plug-in (libkelpie.so).\n"
     "\n"
     "  DESIGN.json     the design file (docs/design-format.md); without one the\n"
     "                  bundled sample board is exported\n"
+    "  BOARD.kicad_pcb a KiCad board (KiCad 5.1 to 9), told apart by its content\n"
+    "                  (docs/kicad-import.md)\n"
     "  -o DIR          output directory (default: the current directory)\n"
     "  --idf           IDF 3.0 board and library files: <job>.emn, <job>.emp\n"
     "  --odb           the ODB++ job directory <job>/\n"
     "  --tgz           the ODB++ job as <job>.tgz\n"
     "  --zip           the ODB++ job as <job>.zip\n"
-    "                  (no format flag: --idf --odb --tgz)\n"
+    "                  (no format flag: --idf --odb --tgz, or nothing with\n"
+    "                  --write-design)\n"
+    "  --write-design FILE.json\n"
+    "                  write the design as a design file\n"
     "  -q, --quiet     no progress messages; warnings and errors still show\n"
     "  --check         read every written job back and check it (as kelpie-check)\n"
     "  --render DIR    check the written jobs and draw them into DIR (pictures of\n"
@@ -61,6 +67,12 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
       }
     } else if (argument == "--library") {
       if (!value(i, argument, options.library)) return false;
+    } else if (argument == "--write-design") {
+      if (!value(i, argument, options.writeDesign)) return false;
+      if (options.writeDesign.empty()) {
+        error = argument + " needs a file name";
+        return false;
+      }
     } else if (argument == "--idf") {
       options.idf = true;
     } else if (argument == "--odb") {
@@ -101,7 +113,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
     error = "give either a design file or --generate, not both";
     return false;
   }
-  if (!options.idf && !options.odb && !options.tgz && !options.zip)
+  if (options.generate > 0 && !options.writeDesign.empty()) {
+    error = "--write-design needs a design file or a board, not --generate";
+    return false;
+  }
+  if (!options.idf && !options.odb && !options.tgz && !options.zip && options.writeDesign.empty())
     options.idf = options.odb = options.tgz = true;
   return true;
 }

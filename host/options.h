@@ -7,7 +7,8 @@
 namespace kelpie::host {
 
 struct Options {
-  std::string design;  // empty: the bundled sample board
+  std::string design;  // a design file or a KiCad board; empty: the bundled sample board
+  std::string writeDesign;  // --write-design FILE.json
   std::string outputDirectory = ".";
   std::string library;  // empty: look for libkelpie.so (plugin.h)
   bool idf = false;
@@ -22,7 +23,8 @@ struct Options {
 };
 
 // Parses argv; without a format flag the exports are IDF, the ODB++
-// directory and the .tgz. False with a message for bad usage.
+// directory and the .tgz, unless --write-design is given, which then is all
+// that is done. False with a message for bad usage.
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 extern const char kUsage[];

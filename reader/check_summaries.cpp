@@ -1,6 +1,5 @@
 // Every .sum companion: its SIZE and SUM agree with the bytes of the file it
 // describes, and its DATE and TIME are real dates and times.
-#include <cstdint>
 #include <string>
 
 #include "check_parts.h"
@@ -38,38 +37,28 @@ bool IsTime(const std::string& time) {
   return hours >= 0 && hours < 24 && minutes >= 0 && minutes < 60 && seconds >= 0 && seconds < 60;
 }
 
-// The sum of the bytes taken as signed 8-bit values, wrapping at 32 bits.
-std::int32_t Checksum(const std::string& bytes) {
-  std::uint32_t sum = 0;
-  for (char c : bytes) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
-  return static_cast<std::int32_t>(sum);
-}
-
 }  // namespace
 
 void CheckSummaries(const Source& source, const Job& job, Problems& problems) {
-  std::string bytes;  // reused for every file
   for (const Summary& summary : job.summaries) {
     const std::string subject = source.Show(summary.subject);
-    std::string error;
-    if (!source.HasFile(summary.subject)) {
-      problems.Add(summary.path, 0, "describes " + subject + ", which does not exist");
-    } else if (!source.Read(summary.subject, bytes, error)) {
-      problems.Add(summary.path, 0, error);
+    if (!summary.subjectFacts) {
+      problems.Add(summary.path, 0, "describes " + subject + ", which does not exist or cannot be read");
     } else {
+      const FileFacts& facts = *summary.subjectFacts;
       if (!summary.size) {
         problems.Add(summary.path, 0, "no SIZE line");
-      } else if (*summary.size != static_cast<long long>(bytes.size())) {
+      } else if (*summary.size != facts.size) {
         problems.Add(summary.path, summary.sizeLine,
                      "SIZE=" + std::to_string(*summary.size) + " but " + subject + " holds " +
-                         std::to_string(bytes.size()) + " bytes");
+                         std::to_string(facts.size) + " bytes");
       }
       if (!summary.sum) {
         problems.Add(summary.path, 0, "no SUM line");
-      } else if (*summary.sum != Checksum(bytes)) {
+      } else if (*summary.sum != facts.checksum) {
         problems.Add(summary.path, summary.sumLine,
                      "SUM=" + std::to_string(*summary.sum) + " but the bytes of " + subject + " sum to " +
-                         std::to_string(Checksum(bytes)));
+                         std::to_string(facts.checksum));
       }
     }
     if (summary.dateLine == 0) {

@@ -234,13 +234,22 @@ struct UserSymbol {
   std::optional<KeyValueFile> attributes;
 };
 
-// A ".<file>.sum" companion.
+// What a file of the job holds: its byte count and the sum of its bytes
+// taken as signed 8-bit values, wrapping at 32 bits.
+struct FileFacts {
+  long long size = 0;
+  int checksum = 0;
+};
+
+// A ".<file>.sum" companion: what it says, and what the file it describes
+// holds (absent when that file does not exist or cannot be read).
 struct Summary {
-  std::string path;     // of the .sum file
-  std::string subject;  // path of the file it describes
+  std::string path;     // of the .sum file, as shown in messages
+  std::string subject;  // path inside the job of the file it describes
   int sizeLine = 0, sumLine = 0, dateLine = 0, timeLine = 0;
   std::optional<long long> size;
   std::optional<long long> sum;
+  std::optional<FileFacts> subjectFacts;
   std::string date;  // as written, dd/mm/yyyy
   std::string time;  // hh:mm:ss
   std::string version;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -44,6 +45,7 @@ class JobReader {
       problems_.Add(source_.Show(path), 0, error);
       return;
     }
+    facts_[path] = Facts(buffer_);
     target = parse(buffer_, source_.Show(path), problems_);
   }
 
@@ -122,13 +124,29 @@ class JobReader {
       }
       const std::string subject = directory + file.substr(1, file.size() - 5);
       job.summaries.push_back(ParseSummary(buffer_, source_.Show(path), subject, problems_));
+      job.summaries.back().subjectFacts = SubjectFacts(subject);
     }
+  }
+
+  // The facts of a file, from the parse that read it or from a read of its own.
+  std::optional<FileFacts> SubjectFacts(const std::string& path) {
+    if (const auto known = facts_.find(path); known != facts_.end()) return known->second;
+    std::string error;
+    if (!source_.HasFile(path) || !source_.Read(path, buffer_, error)) return std::nullopt;
+    return Facts(buffer_);
+  }
+
+  static FileFacts Facts(const std::string& bytes) {
+    std::uint32_t sum = 0;
+    for (char c : bytes) sum += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+    return FileFacts{static_cast<long long>(bytes.size()), static_cast<int>(sum)};
   }
 
   const Source& source_;
   Problems& problems_;
   // One buffer for every file: it grows to the largest and is reused.
   std::string buffer_;
+  std::map<std::string, FileFacts> facts_;  // of every file read, by path
 };
 
 bool ReadWhole(const std::string& path, std::uint64_t maxBytes, std::string& bytes, std::string& error) {

@@ -1,7 +1,7 @@
-#include "idf/idf_writers.h"
+#include "idf/board_file.h"
+
+#include "idf/idf_text.h"
 #include "output/text.h"
-#include "server/host_services.h"
-#include "server/server.h"
 
 namespace kelpie {
 
@@ -11,11 +11,11 @@ namespace {
 // other way round.
 double PlacementRotation(const Component& component) {
   switch (component.mirrorMode) {
-    case 1:
+    case MirrorMode::kMirrorX:
       return -component.rotation;
-    case 2:
+    case MirrorMode::kMirrorY:
       return 180 - component.rotation;
-    case 3:
+    case MirrorMode::kMirrorBoth:
       return component.rotation + 180;
     default:
       return component.rotation;
@@ -25,53 +25,36 @@ double PlacementRotation(const Component& component) {
 // "PIN" for a component's pin, "VIA" for a free via pin, "MTG" otherwise.
 const char* HoleType(const PadFeature& pad) {
   if (pad.pin != nullptr && pad.pin->component != nullptr) return "PIN";
-  if (pad.pin != nullptr && IsViaKind(pad.pin->kind)) return "VIA";
+  if (pad.pin != nullptr && IsVia(pad.pin->kind)) return "VIA";
   return "MTG";
 }
 
-}  // namespace
-
-bool WriteBoardFile(const std::string& fileName) {
-  cFileWriter writer("", fileName, false);
-  writer.WriteLine(".HEADER");
-  WriteIdfFileLine(writer, "BOARD_FILE");
-  writer.WriteLine(currentServer->jobName + " MM");
-  writer.WriteLine(".END_HEADER");
-  bool failed = WriteBoardOutline(writer);
-  if (!failed) {
-    WriteDrilledHoles(writer);
-    failed = WritePlacement(writer);
+[[nodiscard]] bool WriteBoardOutline(FileWriter& writer, const Design& design,
+                                     const Messages& messages) {
+  if (design.steps.empty()) {
+    messages.Error("No step defined");
+    return false;
   }
-  writer.Close();
-  return failed;
-}
-
-bool WriteBoardOutline(cFileWriter& writer) {
-  KELPIE& server = *currentServer;
-  if (server.steps.empty()) {
-    SendError("No step defined");
-    return true;
+  if (design.steps.size() > 1) {
+    messages.Error("IDF formatter can currently only support one step");
+    return false;
   }
-  if (server.steps.size() > 1) {
-    SendError("IDF formatter can currently only support one step");
-    return true;
-  }
-  const Step& step = server.steps.front();
+  const Step& step = design.steps.front();
   if (step.profile.points.Count() < 3) {
-    SendError("Outline not defined for step " + step.name);
-    return true;
+    messages.Error("Outline not defined for step " + step.name);
+    return false;
   }
   writer.WriteLine(".BOARD_OUTLINE UNOWNED");
-  writer.WriteLine(NumberToText(server.boardThickness * kMillimetresPerInch));
+  writer.WriteLine(NumberToText(design.boardThickness * kMillimetresPerInch));
   WriteIdfLoop(writer, step.profile.points);
   writer.WriteLine(".END_BOARD_OUTLINE");
-  return false;
+  return true;
 }
 
-bool WriteDrilledHoles(cFileWriter& writer) {
+void WriteDrilledHoles(FileWriter& writer, const Design& design) {
   writer.WriteLine(".DRILLED_HOLES");
-  for (const Layer& layer : currentServer->layers.layers) {
-    if (layer.type != kLayerDrill) continue;
+  for (const Layer& layer : design.layers.layers) {
+    if (layer.kind != LayerKind::kDrill) continue;
     for (const PadFeature& pad : layer.pads) {
       const bool onComponent = pad.pin != nullptr && pad.pin->component != nullptr;
       writer.BeginLine(NumberToText(pad.shape->width * kMillimetresPerInch));
@@ -84,21 +67,21 @@ bool WriteDrilledHoles(cFileWriter& writer) {
     }
   }
   writer.WriteLine(".END_DRILLED_HOLES");
-  return false;
 }
 
-bool WritePlacement(cFileWriter& writer) {
+[[nodiscard]] bool WritePlacement(FileWriter& writer, const Design& design,
+                                  const Messages& messages) {
   writer.WriteLine(".PLACEMENT");
-  for (const Step& step : currentServer->steps) {
+  for (const Step& step : design.steps) {
     for (const Component& component : step.components) {
       const std::string& name = IdfPartName(component);
       writer.WriteLine(Quoted(name) + " " + Quoted(name) + " " + Quoted(component.reference));
       const char* side = nullptr;
-      if (component.layer->type == kLayerComponentTop) side = "TOP";
-      if (component.layer->type == kLayerComponentBottom) side = "BOTTOM";
+      if (component.layer->kind == LayerKind::kComponentTop) side = "TOP";
+      if (component.layer->kind == LayerKind::kComponentBottom) side = "BOTTOM";
       if (side == nullptr) {
-        SendError("Component " + component.reference + " is not on a surface layer");
-        return true;
+        messages.Error("Component " + component.reference + " is not on a surface layer");
+        return false;
       }
       writer.BeginLine(NumberToText(component.x * kMillimetresPerInch));
       writer.AddNumber(component.y * kMillimetresPerInch);
@@ -109,7 +92,24 @@ bool WritePlacement(cFileWriter& writer) {
     }
   }
   writer.WriteLine(".END_PLACEMENT");
-  return false;
+  return true;
+}
+
+}  // namespace
+
+bool WriteBoardFile(const OutputTarget& target, const Design& design, const std::string& fileName) {
+  FileWriter writer(target, "", fileName, false);
+  writer.WriteLine(".HEADER");
+  WriteIdfFileLine(writer, "BOARD_FILE");
+  writer.WriteLine(design.jobName + " MM");
+  writer.WriteLine(".END_HEADER");
+  bool written = WriteBoardOutline(writer, design, target.messages);
+  if (written) {
+    WriteDrilledHoles(writer, design);
+    written = WritePlacement(writer, design, target.messages);
+  }
+  writer.Close();
+  return written;
 }
 
 }  // namespace kelpie

@@ -1,10 +1,24 @@
+#include "idf/idf_text.h"
+
 #include <ctime>
 
-#include "idf/idf_writers.h"
+#include "model/geometry.h"
 #include "output/clock.h"
 #include "output/text.h"
 
 namespace kelpie {
+
+std::string LegalIdfName(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char raw : text) {
+    const unsigned char c = static_cast<unsigned char>(raw);
+    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' ||
+        c == '_' || c == '.' || c == '+')
+      result += raw;
+  }
+  return result;
+}
 
 const std::string& IdfPartName(const Component& component) {
   return component.partName.empty() ? component.packageType->name : component.partName;
@@ -17,19 +31,16 @@ std::string IdfDateStamp() {
   return std::string(buffer, length);
 }
 
-void WriteIdfFileLine(cFileWriter& writer, const std::string& fileKind) {
+void WriteIdfFileLine(FileWriter& writer, const std::string& fileKind) {
   writer.WriteLine(fileKind + " 3.0 " + Quoted("Quillmark IDF Export") + " " + IdfDateStamp() +
                    " 1");
 }
 
-void WriteIdfLoop(cFileWriter& writer, const PointList& points) {
-  // IDF loops run counter-clockwise; a positive turn sum marks a clockwise
-  // list, which is therefore walked backwards. The model's own walk order is
-  // left alone for the other exporters.
+void WriteIdfLoop(FileWriter& writer, const PointList& points) {
   const int count = points.Count();
-  const bool backwards = points.turnSum > 0;
+  const Walk walk = WalkOrder(points, false);
   for (int n = 0; n < count; ++n) {
-    const size_t i = static_cast<size_t>(backwards ? count - 1 - n : n);
+    const size_t i = static_cast<size_t>(walk.start + n * walk.step);
     double x = points.xs[i];
     double y = points.ys[i];
     // The round trip through a compass bearing is what prints a point on the

@@ -1,11 +1,49 @@
 #include "model/design.h"
 
-#include "server/host_services.h"
-
 namespace kelpie {
 
-PadShape* AddPadShape(Step& step, const std::string& name, int kind, double width, double height,
-                      bool plated) {
+Step* Design::AddStep(const std::string& name, const double* xs, const double* ys, int count,
+                      const Messages& messages) {
+  if (stepNames.count(name) != 0) {
+    messages.Error("Step " + name + " already defined.");
+    return nullptr;
+  }
+  Step& step = steps.emplace_back();
+  step.name = name;
+  stepNames.insert(name);
+  BuildClosedContour(step.profile, xs, ys, count);
+  return &step;
+}
+
+MatrixStep& Design::AddMatrixStep(Step& step) {
+  MatrixStep& entry = matrixSteps.emplace_back();
+  entry.column = static_cast<int>(matrixSteps.size());
+  entry.name = step.name;
+  entry.step = &step;
+  return entry;
+}
+
+Layer* Design::AddLayer(const std::string& name, int row, LayerKind kind, Polarity polarity,
+                        MatrixContext context, const Messages& messages) {
+  if (layers.HasLayer(name)) {
+    messages.Error("Layer " + name + " already defined.");
+    return nullptr;
+  }
+  return &layers.Append(name, row, kind, polarity, context);
+}
+
+void Design::RebuildNameIndexes() {
+  layers.RebuildNameIndex();
+  stepNames.clear();
+  for (Step& step : steps) {
+    stepNames.insert(step.name);
+    step.packageTypeNames.clear();
+    for (const PackageType& package : step.packageTypes) step.packageTypeNames.insert(package.name);
+  }
+}
+
+PadShape* AddPadShape(Step& step, const std::string& name, PadKind kind, double width,
+                      double height, bool plated) {
   PadShape& shape = step.padShapes.emplace_back();
   shape.name = name;
   shape.kind = kind;
@@ -15,20 +53,16 @@ PadShape* AddPadShape(Step& step, const std::string& name, int kind, double widt
   return &shape;
 }
 
-PadShape* AddRoundPadShape(Step& step, const std::string& name, double diameter, bool plated) {
-  return AddPadShape(step, name, 1, diameter, diameter, plated);
-}
-
 PadShape* AddPolygonPadShape(Step& step, const std::string& name, const double* xs,
                              const double* ys, int count) {
-  PadShape* shape = AddPadShape(step, name, 4, 0, 0, false);
+  PadShape* shape = AddPadShape(step, name, PadKind::kPolygon, 0, 0, false);
   BuildClosedContour(shape->outline, xs, ys, count);
   return shape;
 }
 
-PinType* AddPinType(Step& step, const std::string& name) {
+PinType* AddPinType(Step& step, const std::string& name, const Messages& messages) {
   if (!step.pinTypeNames.insert(name).second) {
-    SendError("Pin type name " + name + " already defined");
+    messages.Error("Pin type name " + name + " already defined");
     return nullptr;
   }
   PinType& pinType = step.pinTypes.emplace_back();
@@ -41,9 +75,9 @@ void AddPinTypePad(PinType& pinType, PadShape* shape, Layer* layer) {
 }
 
 PackageType* AddPackageType(Step& step, const std::string& name, double xMin, double xMax,
-                            double yMin, double yMax) {
+                            double yMin, double yMax, const Messages& messages) {
   if (!step.packageTypeNames.insert(name).second) {
-    SendError("Package type " + name + " already defined.");
+    messages.Error("Package type " + name + " already defined.");
     return nullptr;
   }
   PackageType& package = step.packageTypes.emplace_back();
@@ -76,11 +110,6 @@ void AddPackagePin(PackageType& package, PinType* pinType, const std::string& na
   pin.name = name;
 }
 
-void RebuildPackageTypeIndex(Step& step) {
-  step.packageTypeNames.clear();
-  for (const PackageType& package : step.packageTypes) step.packageTypeNames.insert(package.name);
-}
-
 Net* AddNet(Step& step, const std::string& name) {
   Net& net = step.nets.emplace_back();
   net.name = name;
@@ -90,17 +119,18 @@ Net* AddNet(Step& step, const std::string& name) {
 
 Component* AddComponent(Step& step, Layer& layer, PackageType& package,
                         const std::string& reference, const std::string& partName, double x,
-                        double y, double rotation, int mirrorMode) {
-  if (layer.type != kLayerComponentTop && layer.type != kLayerComponentBottom) {
-    SendError("Component " + reference + " is not on a component layer");
+                        double y, double rotation, MirrorMode mirrorMode,
+                        const Messages& messages) {
+  if (!IsComponentLayer(layer.kind)) {
+    messages.Error("Component " + reference + " is not on a component layer");
     return nullptr;
   }
   // The side mark comes before the duplicate check: a refused duplicate still
   // marks its package type.
-  if (layer.type == kLayerComponentTop) package.usedOnTop = true;
-  if (layer.type == kLayerComponentBottom) package.usedOnBottom = true;
+  if (layer.kind == LayerKind::kComponentTop) package.usedOnTop = true;
+  if (layer.kind == LayerKind::kComponentBottom) package.usedOnBottom = true;
   if (!step.references.insert(reference).second) {
-    SendError("Reference " + reference + " already defined.");
+    messages.Error("Reference " + reference + " already defined.");
     return nullptr;
   }
   Component& component = step.components.emplace_back();
@@ -116,9 +146,10 @@ Component* AddComponent(Step& step, Layer& layer, PackageType& package,
   return &component;
 }
 
-Pin* AddPin(Step& step, PinType* pinType, double x, double y, double angle, int value, int kind,
+Pin* AddPin(Step& step, PinType* pinType, double x, double y, double angle, int value, PinKind kind,
             Net* net) {
   Pin& pin = step.pins.emplace_back();
+  pin.indexInStep = static_cast<int>(step.pins.size()) - 1;
   pin.pinType = pinType;
   pin.x = x;
   pin.y = y;
@@ -130,7 +161,7 @@ Pin* AddPin(Step& step, PinType* pinType, double x, double y, double angle, int 
 }
 
 Pin* AddComponentPin(Step& step, Component& component, PinType* pinType, double x, double y,
-                     double angle, int value, int kind, Net* net) {
+                     double angle, int value, PinKind kind, Net* net) {
   Pin* pin = AddPin(step, pinType, x, y, angle, value, kind, net);
   pin->component = &component;
   pin->indexInComponent = static_cast<int>(component.pins.size());
@@ -139,7 +170,7 @@ Pin* AddComponentPin(Step& step, Component& component, PinType* pinType, double 
 }
 
 LineFeature* AddLineFeature(Layer& layer, double xs, double ys, double xe, double ye, double width,
-                            Net* net, bool positive) {
+                            Net* net) {
   LineFeature& line = layer.lines.emplace_back();
   line.xs = xs;
   line.ys = ys;
@@ -147,7 +178,6 @@ LineFeature* AddLineFeature(Layer& layer, double xs, double ys, double xe, doubl
   line.ye = ye;
   line.width = width;
   line.net = net;
-  line.positive = positive;
   return &line;
 }
 
@@ -175,10 +205,8 @@ Contour* AddContourFeature(Layer& layer, const double* xs, const double* ys, int
   Contour& contour = layer.contours.emplace_back();
   BuildClosedContour(contour, xs, ys, count);
   contour.width = width;
-  contour.flagA = filled;
-  contour.flagB = true;
+  contour.filled = filled;
   contour.surface = surface;
-  contour.featureIndex = -1;
   return &contour;
 }
 

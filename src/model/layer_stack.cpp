@@ -1,15 +1,13 @@
 #include "model/layer_stack.h"
 
-#include "server/host_services.h"
-
 namespace kelpie {
 
-Layer& LayerStack::Append(const std::string& name, int row, int type, int polarity,
-                          int context) {
+Layer& LayerStack::Append(const std::string& name, int row, LayerKind kind, Polarity polarity,
+                          MatrixContext context) {
   Layer& layer = layers.emplace_back();
   layer.name = name;
   layer.row = row;
-  layer.type = type;
+  layer.kind = kind;
   layer.polarity = polarity;
   layer.context = context;
   names.insert(name);
@@ -21,40 +19,42 @@ void LayerStack::RebuildNameIndex() {
   for (const Layer& layer : layers) names.insert(layer.name);
 }
 
-bool LayerStack::ResolveStack() {
-  for (Layer& layer : layers) {
-    if (layer.type == kLayerComponentTop) componentTop = &layer;
-    if (layer.type == kLayerComponentBottom) componentBottom = &layer;
-    if (layer.type == kLayerSignal) {
-      if (topSignal == nullptr || layer.row < topSignal->row) topSignal = &layer;
-      if (bottomSignal == nullptr || layer.row > bottomSignal->row) bottomSignal = &layer;
+bool ResolveStack(LayerStack& stack, const Messages& messages) {
+  StackSides& sides = stack.sides;
+  for (Layer& layer : stack.layers) {
+    if (layer.kind == LayerKind::kComponentTop) sides.componentTop = &layer;
+    if (layer.kind == LayerKind::kComponentBottom) sides.componentBottom = &layer;
+    if (layer.kind == LayerKind::kSignal) {
+      if (sides.topSignal == nullptr || layer.row < sides.topSignal->row) sides.topSignal = &layer;
+      if (sides.bottomSignal == nullptr || layer.row > sides.bottomSignal->row)
+        sides.bottomSignal = &layer;
     }
   }
-  if (componentTop == nullptr) topSignal = nullptr;
-  if (componentBottom == nullptr) bottomSignal = nullptr;
-  if (componentTop == nullptr && componentBottom == nullptr) {
-    SendError("There must be at least 1 component layer");
-    return true;
+  if (sides.componentTop == nullptr) sides.topSignal = nullptr;
+  if (sides.componentBottom == nullptr) sides.bottomSignal = nullptr;
+  if (sides.componentTop == nullptr && sides.componentBottom == nullptr) {
+    messages.Error("There must be at least 1 component layer");
+    return false;
   }
-  if (componentTop == nullptr || componentBottom == nullptr) return false;
-  if (topSignal == bottomSignal) {
-    SendError("Component top and bottom layers defined but only found 1 signal layer");
-    return true;
+  if (sides.componentTop == nullptr || sides.componentBottom == nullptr) return true;
+  if (sides.topSignal == sides.bottomSignal) {
+    messages.Error("Component top and bottom layers defined but only found 1 signal layer");
+    return false;
   }
-  return false;
+  return true;
 }
 
-bool LayerStack::ResolveIfNeeded() {
-  if (componentTop != nullptr || componentBottom != nullptr) return false;
-  return ResolveStack();
+Layer* OuterLayers::Side(bool top) {
+  const StackSides& sides = stack_.sides;
+  const bool known = sides.componentTop != nullptr || sides.componentBottom != nullptr;
+  if (!known && !ResolveStack(stack_, messages_)) return nullptr;
+  return top ? sides.topSignal : sides.bottomSignal;
 }
 
-PinTypePad* FindPinTypePad(LayerStack& stack, PinType& pinType, bool top) {
-  if (stack.ResolveIfNeeded()) return nullptr;
-  Layer* side = top ? stack.topSignal : stack.bottomSignal;
-  if (side == nullptr) return nullptr;
-  for (PinTypePad& pad : pinType.pads) {
-    if (pad.layer == side) return &pad;
+const PinTypePad* FindPinTypePad(const PinType& pinType, const Layer* layer) {
+  if (layer == nullptr) return nullptr;
+  for (const PinTypePad& pad : pinType.pads) {
+    if (pad.layer == layer) return &pad;
   }
   return nullptr;
 }

@@ -2,6 +2,10 @@
 // by its list and lives until the server is destroyed; the host holds raw
 // pointers to them as handles, so the lists never move their elements
 // (std::deque keeps addresses stable while it grows at the end).
+//
+// The host's coded values arrive as int and are kept as the enumerations
+// below, converted once where the interface receives them. A value outside
+// the named ones is kept as it came: the exporters report or pass it on.
 #ifndef KELPIE_MODEL_RECORDS_H
 #define KELPIE_MODEL_RECORDS_H
 
@@ -16,11 +20,46 @@
 
 namespace kelpie {
 
+// ---- Coded values ----
+
+enum class LayerKind : int {
+  kNotSet = 0,
+  kSignal = 1,
+  kPowerGround = 2,
+  kMixed = 3,
+  kSolderMask = 4,
+  kSolderPaste = 5,
+  kSilkScreen = 6,
+  kDrill = 7,
+  kRout = 8,
+  kDocument = 9,
+  kComponentTop = 10,
+  kComponentBottom = 11,
+  kMask = 12,
+};
+enum class Polarity : int { kNotSet = 0, kPositive = 1, kNegative = 2 };
+// Whether a layer belongs to the board or is a misc layer of the job.
+enum class MatrixContext : int { kNotSet = 0, kBoard = 1, kMisc = 2 };
+
+enum class PadKind : int { kRound = 1, kRectangle = 2, kOtherRectangle = 3, kPolygon = 4 };
+// How the pins of a pin type reach the board; unknown until an ODB++ export
+// classifies the pin type.
+enum class PinLayerKind : int { kUnknown = 0, kThrough = 1, kBlind = 2, kSurface = 3 };
+// The host's pin kind: 3, 4 and 5 mark vias, 6 a fiducial; any other value
+// an ordinary pin.
+enum class PinKind : int { kFirstVia = 3, kLastVia = 5, kFiducial = 6 };
+enum class MirrorMode : int { kNone = 0, kMirrorX = 1, kMirrorY = 2, kMirrorBoth = 3 };
+
+inline bool IsVia(PinKind kind) { return kind >= PinKind::kFirstVia && kind <= PinKind::kLastVia; }
+inline bool IsComponentLayer(LayerKind kind) {
+  return kind == LayerKind::kComponentTop || kind == LayerKind::kComponentBottom;
+}
+
 // ---- Library records of a step ----
 
 struct PadShape {
   std::string name;
-  int kind = 0;  // 1 round, 2 and 3 rectangular, 4 polygon
+  PadKind kind = PadKind::kRound;
   double width = 0;
   double height = 0;
   bool plated = false;
@@ -34,7 +73,7 @@ struct PinTypePad {
 
 struct PinType {
   std::string name;
-  int pinLayerKind = 0;  // 0 unknown, 1 through, 2 blind, 3 surface
+  PinLayerKind layerKind = PinLayerKind::kUnknown;
   std::vector<PinTypePad> pads;
   double drillSize = 0;
 };
@@ -76,11 +115,9 @@ struct Pin {
   Net* net = nullptr;
   Component* component = nullptr;
   int indexInComponent = -1;
-  int kind = 0;  // 3, 4 and 5 are vias, 6 fiducials
-  int subnetIndex = -1;
+  PinKind kind = PinKind{0};
+  int indexInStep = 0;  // position in its step's pins
 };
-
-inline bool IsViaKind(int kind) { return kind == 3 || kind == 4 || kind == 5; }
 
 struct Component {
   Layer* layer = nullptr;
@@ -88,7 +125,7 @@ struct Component {
   std::string partName;
   double x = 0, y = 0, rotation = 0;
   std::string reference;
-  int mirrorMode = 0;  // 0 none, 1 mirrored in x, 2 in y, 3 both
+  MirrorMode mirrorMode = MirrorMode::kNone;
   std::vector<Pin*> pins;
   int indexOnLayer = 0;
 };
@@ -99,8 +136,7 @@ struct PadFeature {
   double x = 0, y = 0;
   PadShape* shape = nullptr;
   Pin* pin = nullptr;
-  Net* net = nullptr;
-  int featureIndex = -1;
+  Net* net = nullptr;  // the pin's net when the pad was made
 };
 
 struct LineFeature {
@@ -108,7 +144,6 @@ struct LineFeature {
   double width = 0;
   Net* net = nullptr;
   bool positive = true;
-  int featureIndex = -1;
 };
 
 struct ArcFeature {
@@ -117,21 +152,19 @@ struct ArcFeature {
   Net* net = nullptr;
   double xc = 0, yc = 0;
   bool clockwise = false;
-  int featureIndex = -1;
 };
 
 struct Surface {
   Net* net = nullptr;
   Layer* layer = nullptr;
-  int featureIndex = -1;
 };
 
 struct Layer {
   std::string name;
   int row = 0;
-  int polarity = 0;
-  int context = 0;
-  int type = 0;
+  Polarity polarity = Polarity::kNotSet;
+  MatrixContext context = MatrixContext::kNotSet;
+  LayerKind kind = LayerKind::kNotSet;
   int componentCount = 0;
   std::deque<PadFeature> pads;
   std::deque<LineFeature> lines;
@@ -156,7 +189,7 @@ struct Step {
 
   // Name indexes beside the lists, so that duplicate checks cost O(1).
   // Pin type names and references are never rewritten; package type names
-  // are, and the export jobs rebuild that index after renaming.
+  // are, and the exports rebuild that index after renaming.
   std::unordered_set<std::string> pinTypeNames;
   std::unordered_set<std::string> packageTypeNames;
   std::unordered_set<std::string> references;

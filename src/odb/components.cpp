@@ -1,12 +1,8 @@
-// The components file of a component layer: one CMP record per component
-// placed on the layer, each followed by one TOP record per pin. It quotes the
-// package numbers and the pins' subnet numbers that the EDA data gave, so it
-// is written after the EDA data.
+#include "odb/components.h"
+
 #include <memory>
 
-#include "odb/odb_writers.h"
 #include "output/text.h"
-#include "server/host_services.h"
 
 namespace kelpie {
 
@@ -21,9 +17,10 @@ struct Placement {
 };
 
 Placement PlacementOf(const Component& component) {
-  const bool mirrorX = component.mirrorMode == 1 || component.mirrorMode == 3;
-  const bool mirrorY = component.mirrorMode == 2 || component.mirrorMode == 3;
-  const bool bottom = component.layer->type == kLayerComponentBottom;
+  const MirrorMode mode = component.mirrorMode;
+  const bool mirrorX = mode == MirrorMode::kMirrorX || mode == MirrorMode::kMirrorBoth;
+  const bool mirrorY = mode == MirrorMode::kMirrorY || mode == MirrorMode::kMirrorBoth;
+  const bool bottom = component.layer->kind == LayerKind::kComponentBottom;
   Placement placement{bottom ? component.rotation : -component.rotation, mirrorX};
   if (mirrorY) placement.angle += 180;
   if (bottom) placement.mirrored = !placement.mirrored;
@@ -31,7 +28,8 @@ Placement PlacementOf(const Component& component) {
   return placement;
 }
 
-void WriteComponentRecord(cFileWriter& writer, const Component& component) {
+void WriteComponentRecord(FileWriter& writer, const Component& component, const OdbPlan& plan,
+                          size_t stepNumber) {
   const PackageType& package = *component.packageType;
   const Placement placement = PlacementOf(component);
   writer.BeginLine("CMP");
@@ -51,42 +49,44 @@ void WriteComponentRecord(cFileWriter& writer, const Component& component) {
     writer.AddNumber(pin->angle);
     writer.AddField("N");
     // The export gives every pin a net before any file is written.
-    writer.AddField(IntToText(pin->net != nullptr ? pin->net->index : -1));
-    writer.AddField(IntToText(pin->subnetIndex));
-    writer.EndLine(IntToText(i + 1));
+    writer.AddInt(pin->net != nullptr ? pin->net->index : -1);
+    writer.AddInt(SubnetOf(plan, stepNumber, *pin));
+    writer.AddInt(i + 1);
+    writer.EndLine();
     ++i;
   }
 }
 
 }  // namespace
 
-bool WriteComponents(const std::string& layerDirectory, Step* step, Layer* layer) {
+bool WriteComponents(const OutputTarget& target, const OdbPlan& plan, size_t stepNumber,
+                     const Layer& layer, const std::string& layerDirectory) {
   // Every layer of the stack comes through here. A layer counts the
   // components of all steps placed on it, so the layers without any (all but
   // the component layers) are passed over without looking at the step's
   // components; the few component layers each walk them once.
-  if (layer->componentCount == 0) return false;
-  std::unique_ptr<cFileWriter> writer;  // made for the first component: no components, no file
-  bool failed = false;
-  for (const Component& component : step->components) {
-    if (component.layer != layer) continue;
-    if (!writer) writer = std::make_unique<cFileWriter>(layerDirectory, "components", false);
+  if (layer.componentCount == 0) return true;
+  std::unique_ptr<FileWriter> writer;  // made for the first component: no components, no file
+  bool written = true;
+  for (const Component& component : plan.steps[stepNumber].step.components) {
+    if (component.layer != &layer) continue;
+    if (!writer) writer = std::make_unique<FileWriter>(target, layerDirectory, "components", false);
     const size_t pins = component.pins.size();
     const size_t packagePins = component.packageType->pins.size();
     if (pins > packagePins) {
-      SendError("Component " + component.reference + " has more pins than component type " +
-                component.packageType->name);
-      failed = true;
+      target.messages.Error("Component " + component.reference +
+                            " has more pins than component type " + component.packageType->name);
+      written = false;
       break;
     }
     if (pins < packagePins) {
-      SendWarning("Component " + component.reference + " has less pins than component type " +
-                  component.packageType->name);
+      target.messages.Warning("Component " + component.reference +
+                              " has less pins than component type " + component.packageType->name);
     }
-    WriteComponentRecord(*writer, component);
+    WriteComponentRecord(*writer, component, plan, stepNumber);
   }
   if (writer) writer->Close();
-  return failed;
+  return written;
 }
 
 }  // namespace kelpie

@@ -1,46 +1,25 @@
-// The EDA data of a step ({step}\eda\data): layers, nets with their subnets,
-// packages with their pins and pin outlines. WriteEdaData itself is declared
-// with the other file writers in odb_writers.h.
+// The EDA data of a step ({step}\eda\data): the layers, every net with its
+// subnets (traces, pins, planes) and the features that make them, and every
+// package with its pins and their outlines.
 #ifndef KELPIE_ODB_EDA_DATA_H
 #define KELPIE_ODB_EDA_DATA_H
 
-#include <deque>
+#include <string>
 
-#include "model/records.h"
-#include "odb/net_groups.h"
+#include "model/design.h"
+#include "odb/odb_plan.h"
 #include "output/file_writer.h"
 
 namespace kelpie {
 
-// A feature as the EDA data quotes it: layer number and feature index.
-struct FeatureRef {
-  int layerNumber;
-  int featureIndex;
-};
-
-// What belongs to each net of a step, gathered once per file from every
-// layer (in layer order, each layer's features in list order). The feature
-// indices are those that the features files gave.
-struct EdaNetIndex {
-  EdaNetIndex(const Step& step, const std::deque<Layer>& layers);
-
-  Groups<FeatureRef> traces;  // lines, by net number
-  Groups<int> pins;           // positions in step.pins, by net number
-  Groups<FeatureRef> pads;    // pads, by position of their pin in step.pins
-  Groups<FeatureRef> planes;  // surfaces, by net number
-};
-
-// "HDR Valor", the LYR line and every net record.
-bool WriteEdaHeader(cFileWriter& writer, Step* step);
-// One NET record with its subnets; numbers the subnets of the net's
-// component pins. The index must have been built for this step.
-bool WriteNetRecord(cFileWriter& writer, Step* step, Net* net, const EdaNetIndex& index);
-// One PKG record with its pins; gives unclassified pin types their kind.
-bool WritePackageRecord(cFileWriter& writer, PackageType* package);
-// A rectangular pin pad: "RC" when it lies along the axes, else a contour.
-bool WriteRectPinOutline(cFileWriter& writer, PadShape* shape, PackagePin* pin);
-// "CT", the contour turned counter-clockwise by angle and moved by (x, y), "CE".
-bool WriteContourOutline(cFileWriter& writer, Contour* contour, double x, double y, double angle);
+// False when a package could not be written (used on both sides, a pin type
+// without pads or of an unknown layer kind, a pad shape of an unknown kind);
+// the reason has been reported and the file ends at that package. The pads
+// of the pins are looked up on the outer signal layers of each package's
+// side.
+[[nodiscard]] bool WriteEdaData(const OutputTarget& target, const Design& design,
+                                const StepPlan& plan, OuterLayers& outerLayers,
+                                const std::string& stepDirectory);
 
 }  // namespace kelpie
 

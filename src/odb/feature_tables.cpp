@@ -2,23 +2,33 @@
 
 #include <cstring>
 
-#include "odb/layer_features.h"
 #include "output/text.h"
-#include "server/host_services.h"
 
 namespace kelpie {
 
 namespace {
 
+const std::string kBlank = " ";
+const std::string kGeometry = "geometry";
+const std::string kPadUsage = "pad_usage";
+const std::string kDrill = "drill";
+
 // Kinds that PadTypeToName knows; any other kind reports an error each time
 // its name is asked for, so its number is never kept.
 bool HasStandardName(const PadShape* shape) {
-  return shape != nullptr && shape->kind >= 1 && shape->kind <= 4;
+  return shape != nullptr && shape->kind >= PadKind::kRound && shape->kind <= PadKind::kPolygon;
 }
 
-void CollectShapeSymbol(FeatureTables& tables, const PadShape* shape) {
+// The key under which widthSymbols keeps a width: equal bits give equal names.
+std::uint64_t WidthKey(double width) {
+  std::uint64_t key;
+  std::memcpy(&key, &width, sizeof key);
+  return key;
+}
+
+void CollectShapeSymbol(FeatureTables& tables, const PadShape* shape, const Messages& messages) {
   if (HasStandardName(shape) && tables.shapeSymbols.count(shape) != 0) return;
-  const int number = AddUnique(tables.symbols, PadTypeToName(shape));
+  const int number = AddUnique(tables.symbols, PadTypeToName(shape, messages));
   if (HasStandardName(shape)) tables.shapeSymbols.emplace(shape, number);
 }
 
@@ -28,11 +38,79 @@ void CollectWidthSymbol(FeatureTables& tables, double width) {
   tables.widthSymbols.emplace(key, AddUnique(tables.symbols, RoundSymbolName(width)));
 }
 
+void CollectPinTypeText(FeatureTables& tables, const PinType* pinType) {
+  if (tables.pinTypeTexts.count(pinType) != 0) return;
+  tables.pinTypeTexts.emplace(pinType, AddUnique(tables.texts, pinType->name));
+}
+
+void WriteNameTable(FileWriter& writer, const NameList& list, const char* prefix,
+                    const char* namePrefix) {
+  std::string line;
+  for (size_t i = 0; i < list.entries.size(); ++i) {
+    line = prefix;
+    AppendIntText(line, static_cast<std::int32_t>(i));
+    line += ' ';
+    line += namePrefix;
+    line += list.entries[i];
+    writer.WriteLine(line);
+  }
+}
+
+void WriteTableNumber(FileWriter& writer, int number, bool withBlank) {
+  if (withBlank) {
+    writer.AddInt(number);
+  } else {
+    writer.AppendInt(number);
+  }
+}
+
+// Value of the .pad_usage attribute: toeprint, via, or global/local fiducial.
+const char* PadUsageValue(const PadFeature& pad) {
+  const Pin* pin = pad.pin;
+  if (pin == nullptr) return "0";    // toeprint
+  if (IsVia(pin->kind)) return "1";  // via
+  if (pin->kind == PinKind::kFiducial) return pin->component != nullptr ? "3" : "2";
+  return "0";
+}
+
+// Value of the .drill attribute of a pad on a drill layer.
+const char* DrillValue(const PadFeature& pad) {
+  if (pad.pin != nullptr && IsVia(pad.pin->kind)) return "2";  // via
+  if (pad.shape == nullptr || !pad.shape->plated) return "1";  // non-plated
+  return "0";                                                  // plated
+}
+
 }  // namespace
 
 int NameList::Find(const std::string& text) const {
   auto found = positions.find(text);
   return found == positions.end() ? -1 : found->second;
+}
+
+std::string PadTypeToName(const PadShape* shape, const Messages& messages) {
+  std::string name;
+  switch (shape != nullptr ? shape->kind : PadKind{0}) {
+    case PadKind::kRound:
+      return RoundSymbolName(shape->width);
+    case PadKind::kRectangle:
+    case PadKind::kOtherRectangle:
+      name = "rect";
+      AppendNumberText(name, shape->width * 1000);
+      name += 'x';
+      AppendNumberText(name, shape->height * 1000);
+      return name;
+    case PadKind::kPolygon:
+      return shape->name;  // the symbol written under the job's symbols directory
+    default:
+      messages.Error("PadTypeToName: type not yet implemented");
+      return name;
+  }
+}
+
+std::string RoundSymbolName(double width) {
+  std::string name = "r";
+  AppendNumberText(name, width * 1000);
+  return name;
 }
 
 int AddUnique(NameList& list, const std::string& text) {
@@ -41,90 +119,111 @@ int AddUnique(NameList& list, const std::string& text) {
   return at->second;
 }
 
-std::uint64_t WidthKey(double width) {
-  std::uint64_t key;
-  std::memcpy(&key, &width, sizeof key);
-  return key;
-}
-
-bool CollectFeatureNames(FeatureTables& tables, Layer* layer) {
-  AddUnique(tables.texts, " ");
-  for (const PadFeature& pad : layer->pads) {
-    CollectShapeSymbol(tables, pad.shape);
+void CollectFeatureNames(FeatureTables& tables, const Layer& layer, const LayerLines& lines,
+                         const Messages& messages) {
+  AddUnique(tables.texts, kBlank);
+  for (const PadFeature& pad : layer.pads) {
+    CollectShapeSymbol(tables, pad.shape, messages);
     if (pad.pin != nullptr && pad.pin->pinType != nullptr)
-      AddUnique(tables.texts, pad.pin->pinType->name);
+      CollectPinTypeText(tables, pad.pin->pinType);
   }
-  for (const LineFeature& line : layer->lines) CollectWidthSymbol(tables, line.width);
-  for (const ArcFeature& arc : layer->arcs) CollectWidthSymbol(tables, arc.width);
-  // Every contour, filled or not: the lines stroked from its outline later
-  // need the symbol of its width.
-  for (const Contour& contour : layer->contours) CollectWidthSymbol(tables, contour.width);
-  AddUnique(tables.attributes, "geometry");
-  AddUnique(tables.attributes, "drill");
-  AddUnique(tables.attributes, "pad_usage");
-  return false;
-}
-
-bool WriteFeatureTables(FeatureTables& tables, cFileWriter& writer) {
-  return WriteNameTable(writer, tables.symbols, "$", "") ||
-         WriteNameTable(writer, tables.attributes, "@", ".") ||
-         WriteNameTable(writer, tables.texts, "&", "");
-}
-
-bool WriteNameTable(cFileWriter& writer, const NameList& list, const std::string& prefix,
-                    const std::string& namePrefix) {
-  std::string line;
-  for (size_t i = 0; i < list.entries.size(); ++i) {
-    line = prefix;
-    line += IntToText(static_cast<std::int32_t>(i));
-    line += ' ';
-    line += namePrefix;
-    line += list.entries[i];
-    if (writer.WriteLine(line)) return true;
+  for (const LineFeature& line : lines.own) CollectWidthSymbol(tables, line.width);
+  for (int copy = 0; copy < lines.outlineCopies; ++copy) {
+    for (const LineFeature& line : lines.outlines) CollectWidthSymbol(tables, line.width);
   }
-  return false;
+  for (const ArcFeature& arc : layer.arcs) CollectWidthSymbol(tables, arc.width);
+  // Every contour, filled or not: the lines drawn from its outline need the
+  // symbol of its width.
+  for (const Contour& contour : layer.contours) CollectWidthSymbol(tables, contour.width);
+  tables.geometryAttribute = AddUnique(tables.attributes, kGeometry);
+  tables.drillAttribute = AddUnique(tables.attributes, kDrill);
+  tables.padUsageAttribute = AddUnique(tables.attributes, kPadUsage);
 }
 
-bool WriteTableNumber(cFileWriter& writer, int number, bool withBlank) {
-  const std::string text = IntToText(number);
-  return withBlank ? writer.AddField(text) : writer.Append(text);
+void WriteFeatureTables(FileWriter& writer, const FeatureTables& tables) {
+  WriteNameTable(writer, tables.symbols, "$", "");
+  WriteNameTable(writer, tables.attributes, "@", ".");
+  WriteNameTable(writer, tables.texts, "&", "");
 }
 
-bool WriteNameIndex(cFileWriter& writer, const NameList& list, bool withBlank,
-                    const std::string& name) {
+bool WriteNameIndex(FileWriter& writer, const NameList& list, bool withBlank,
+                    const std::string& name, const Messages& messages) {
   const int number = list.Find(name);
-  if (number >= 0) return WriteTableNumber(writer, number, withBlank);
+  if (number >= 0) {
+    WriteTableNumber(writer, number, withBlank);
+    return true;
+  }
   std::string message = "Attribute not listed: " + name + " - have ";
   for (const std::string& entry : list.entries) {
     message += entry;
     message += ' ';
   }
-  SendError(message);
+  messages.Error(message);
+  return false;
+}
+
+bool WriteShapeSymbol(FileWriter& writer, const FeatureTables& tables, const PadShape* shape,
+                      const Messages& messages) {
+  const auto found = tables.shapeSymbols.find(shape);
+  if (found == tables.shapeSymbols.end())
+    return WriteNameIndex(writer, tables.symbols, true, PadTypeToName(shape, messages), messages);
+  WriteTableNumber(writer, found->second, true);
   return true;
 }
 
-bool WriteTextAttribute(FeatureTables& tables, cFileWriter& writer,
-                        const std::string& attributeName, const std::string& value) {
-  if (value.empty()) {
-    SendError("Attribute value cannot be blank");
-    return true;
+bool WriteWidthSymbol(FileWriter& writer, const FeatureTables& tables, double width,
+                      const Messages& messages) {
+  const auto found = tables.widthSymbols.find(WidthKey(width));
+  if (found == tables.widthSymbols.end())
+    return WriteNameIndex(writer, tables.symbols, true, RoundSymbolName(width), messages);
+  WriteTableNumber(writer, found->second, true);
+  return true;
+}
+
+namespace {
+
+// Appends a number kept in the tables, or, where none was kept (-1), the one
+// the list gives the name.
+bool WriteKeptIndex(FileWriter& writer, int kept, const NameList& list, const std::string& name,
+                    const Messages& messages) {
+  if (kept < 0) return WriteNameIndex(writer, list, false, name, messages);
+  writer.AppendInt(kept);
+  return true;
+}
+
+}  // namespace
+
+bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables, const PadFeature& pad,
+                        bool onDrillLayer, const Messages& messages) {
+  const Pin* pin = pad.pin;
+  const std::string& geometry =
+      pin != nullptr && pin->pinType != nullptr ? pin->pinType->name : kBlank;
+  if (geometry.empty()) {
+    messages.Error("Attribute value cannot be blank");
+    return false;
   }
-  return WriteNameIndex(writer, tables.attributes, false, attributeName) || writer.Append("=") ||
-         WriteNameIndex(writer, tables.texts, false, value);
-}
-
-std::string PadUsageValue(const PadFeature* pad) {
-  const Pin* pin = pad->pin;
-  if (pin == nullptr) return "0";                   // toeprint
-  if (IsViaKind(pin->kind)) return "1";             // via
-  if (pin->kind == 6) return pin->component != nullptr ? "3" : "2";  // local / global fiducial
-  return "0";
-}
-
-std::string DrillValue(const PadFeature* pad) {
-  if (pad->pin != nullptr && IsViaKind(pad->pin->kind)) return "2";  // via
-  if (pad->shape == nullptr || !pad->shape->plated) return "1";       // non-plated
-  return "0";                                                         // plated
+  if (!WriteKeptIndex(writer, tables.geometryAttribute, tables.attributes, kGeometry, messages))
+    return false;
+  writer.Append("=");
+  int geometryText = -1;
+  if (pin != nullptr && pin->pinType != nullptr) {
+    const auto found = tables.pinTypeTexts.find(pin->pinType);
+    if (found != tables.pinTypeTexts.end()) geometryText = found->second;
+  }
+  if (!WriteKeptIndex(writer, geometryText, tables.texts, geometry, messages)) return false;
+  writer.Append(",");
+  if (!WriteKeptIndex(writer, tables.padUsageAttribute, tables.attributes, kPadUsage, messages))
+    return false;
+  writer.Append("=");
+  writer.Append(PadUsageValue(pad));
+  if (onDrillLayer) {
+    writer.Append(",");
+    if (!WriteKeptIndex(writer, tables.drillAttribute, tables.attributes, kDrill, messages))
+      return false;
+    writer.Append("=");
+    writer.Append(DrillValue(pad));
+  }
+  return true;
 }
 
 }  // namespace kelpie

@@ -1,13 +1,16 @@
 // The numbered tables at the top of a features file (symbols "$", attribute
-// names "@", attribute texts "&") and the attributes that pad records carry.
+// names "@", attribute texts "&"), the symbol names, and the attributes that
+// pad records carry.
 #ifndef KELPIE_ODB_FEATURE_TABLES_H
 #define KELPIE_ODB_FEATURE_TABLES_H
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "base/messages.h"
 #include "model/records.h"
 #include "output/file_writer.h"
 
@@ -32,31 +35,53 @@ struct FeatureTables {
   // symbol without formatting and hashing its name again.
   std::unordered_map<const PadShape*, int> shapeSymbols;
   std::unordered_map<std::uint64_t, int> widthSymbols;
+  // Numbers that every pad record writes, kept once the names are collected
+  // (-1 before): the text of each pin type's name, and the three attribute
+  // names.
+  std::unordered_map<const PinType*, int> pinTypeTexts;
+  int geometryAttribute = -1;
+  int drillAttribute = -1;
+  int padUsageAttribute = -1;
 };
+
+// The lines of a layer as its features file lists them: the layer's own
+// lines, then `outlineCopies` times the lines drawn from its contours'
+// outlines.
+struct LayerLines {
+  const std::deque<LineFeature>& own;
+  const std::vector<LineFeature>& outlines;
+  int outlineCopies;
+};
+
+// Symbol names: the standard symbol of a pad shape (a polygon shape's own
+// name; an unknown kind reports an error and gives an empty name), and the
+// round symbol that draws a line or arc of the given width. Sizes are in
+// thousandths of an inch.
+std::string PadTypeToName(const PadShape* shape, const Messages& messages);
+std::string RoundSymbolName(double width);
 
 // Appends the text unless it is listed already; gives the text's number.
 int AddUnique(NameList& list, const std::string& text);
-// Fills the tables with every name the layer's records will need.
-bool CollectFeatureNames(FeatureTables& tables, Layer* layer);
-bool WriteFeatureTables(FeatureTables& tables, cFileWriter& writer);
-bool WriteNameTable(cFileWriter& writer, const NameList& list, const std::string& prefix,
-                    const std::string& namePrefix);
-// Adds the name's number to the pending line, after a blank when withBlank;
-// an unlisted name is an error. True = failed.
-bool WriteNameIndex(cFileWriter& writer, const NameList& list, bool withBlank,
-                    const std::string& name);
-// Adds the number itself, as WriteNameIndex does once it found it.
-bool WriteTableNumber(cFileWriter& writer, int number, bool withBlank);
-// "<attribute number>=<text number>" for a text attribute.
-bool WriteTextAttribute(FeatureTables& tables, cFileWriter& writer,
-                        const std::string& attributeName, const std::string& value);
-// Value of the .pad_usage attribute: toeprint, via, or global/local fiducial.
-std::string PadUsageValue(const PadFeature* pad);
-// Value of the .drill attribute of a pad on a drill layer.
-std::string DrillValue(const PadFeature* pad);
+// Fills the tables with the names of the layer's pads, then those of `lines`,
+// of the arcs and of the contours' outlines, then the three attribute names.
+void CollectFeatureNames(FeatureTables& tables, const Layer& layer, const LayerLines& lines,
+                         const Messages& messages);
+void WriteFeatureTables(FileWriter& writer, const FeatureTables& tables);
 
-// The key under which widthSymbols keeps a width: equal bits give equal names.
-std::uint64_t WidthKey(double width);
+// Add the number of a name to the pending line (after a blank when
+// withBlank). An unlisted name is reported; false then.
+[[nodiscard]] bool WriteNameIndex(FileWriter& writer, const NameList& list, bool withBlank,
+                                  const std::string& name, const Messages& messages);
+[[nodiscard]] bool WriteShapeSymbol(FileWriter& writer, const FeatureTables& tables,
+                                    const PadShape* shape, const Messages& messages);
+[[nodiscard]] bool WriteWidthSymbol(FileWriter& writer, const FeatureTables& tables, double width,
+                                    const Messages& messages);
+// The attribute list of a pad record: geometry (its pin type's name), pad
+// usage and, on drill layers, the drill kind, as "0=1,2=0,1=2". False after
+// an empty geometry or an unlisted name was reported.
+[[nodiscard]] bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables,
+                                      const PadFeature& pad, bool onDrillLayer,
+                                      const Messages& messages);
 
 }  // namespace kelpie
 

@@ -1,82 +1,84 @@
-// The matrix: the job's steps as columns and its layers as rows. It is also
-// where the layers' attributes are checked: a layer without a name, context,
-// type, polarity or row stops the job here.
+#include "odb/matrix.h"
+
 #include "odb/names.h"
-#include "odb/odb_writers.h"
-#include "server/host_services.h"
-#include "server/server.h"
 
 namespace kelpie {
 
-bool WriteMatrixEntry(cFileWriter& writer, MatrixStep* entry) {
+namespace {
+
+[[nodiscard]] bool WriteMatrixEntry(FileWriter& writer, const MatrixStep& entry,
+                                    const Messages& messages) {
   try {
     // The step's own name, made legal by the job, is the one its directory
     // carries; the copy taken when the host added the matrix entry is only
     // a fallback for an entry without a step.
-    const std::string& name = entry->step != nullptr ? entry->step->name : entry->name;
+    const std::string& name = entry.step != nullptr ? entry.step->name : entry.name;
     writer.WriteLine("STEP {");
-    writer.WriteKeyNumber("COL=", entry->column);
+    writer.WriteKeyNumber("COL=", entry.column);
     writer.WriteKeyText("NAME=", name);
     writer.WriteLine("}");
-    return false;
-  } catch (...) {
-    SendError("Unexpected error in WriteMatrixEntry");
     return true;
+  } catch (...) {
+    messages.Error("Unexpected error in WriteMatrixEntry");
+    return false;
   }
 }
 
-bool WriteMatrixLayer(cFileWriter& writer, Layer* layer) {
-  const std::string& name = layer->name;
+[[nodiscard]] bool WriteMatrixLayer(FileWriter& writer, const Layer& layer,
+                                    const Messages& messages) {
+  const std::string& name = layer.name;
   if (name.empty()) {
-    SendError("Layer name not set");
-    return true;
+    messages.Error("Layer name not set");
+    return false;
   }
-  if (layer->context == kContextNotSet) {
-    SendError("Layer context not set: " + name);
-    return true;
+  if (layer.context == MatrixContext::kNotSet) {
+    messages.Error("Layer context not set: " + name);
+    return false;
   }
-  if (layer->type == kLayerNotSet) {
-    SendError("Layer type not set: " + name);
-    return true;
+  if (layer.kind == LayerKind::kNotSet) {
+    messages.Error("Layer type not set: " + name);
+    return false;
   }
-  if (layer->polarity == kPolarityNotSet) {
-    SendError("Layer polarity not set: " + name);
-    return true;
+  if (layer.polarity == Polarity::kNotSet) {
+    messages.Error("Layer polarity not set: " + name);
+    return false;
   }
-  if (layer->row == 0) {
-    SendError("Layer row not set: " + name);
-    return true;
+  if (layer.row == 0) {
+    messages.Error("Layer row not set: " + name);
+    return false;
   }
   // Each word is asked for just before its line, so that a value outside
   // its table reports itself in the middle of the record.
   writer.WriteLine("LAYER {");
-  writer.WriteKeyNumber("ROW=", layer->row);
-  writer.WriteKeyText("CONTEXT=", ContextToName(layer->context));
-  const bool component =
-      layer->type == kLayerComponentTop || layer->type == kLayerComponentBottom;
-  writer.WriteKeyText("TYPE=", component ? "COMPONENT" : LayerTypeToName(layer->type));
+  writer.WriteKeyNumber("ROW=", layer.row);
+  writer.WriteKeyText("CONTEXT=", ContextWord(layer.context, messages));
+  writer.WriteKeyText(
+      "TYPE=", IsComponentLayer(layer.kind) ? "COMPONENT" : LayerKindWord(layer.kind, messages));
   writer.WriteKeyText("NAME=", name);
-  writer.WriteKeyText("POLARITY=", PolarityToName(layer->polarity));
-  writer.WriteKeyText("START_NAME=", layer->drillStart != nullptr ? layer->drillStart->name : "");
-  writer.WriteKeyText("END_NAME=", layer->drillEnd != nullptr ? layer->drillEnd->name : "");
+  writer.WriteKeyText("POLARITY=", PolarityWord(layer.polarity, messages));
+  writer.WriteKeyText("START_NAME=", layer.drillStart != nullptr ? layer.drillStart->name : "");
+  writer.WriteKeyText("END_NAME=", layer.drillEnd != nullptr ? layer.drillEnd->name : "");
   writer.WriteKeyText("OLD_NAME=", "");
   writer.WriteLine("}");
-  return false;
+  return true;
 }
 
-bool WriteMatrix(const std::string& jobDirectory) {
-  cFileWriter writer(jobDirectory + "\\matrix", "matrix", true);
-  bool failed = writer.closed;
-  for (auto entry = currentServer->matrixSteps.begin();
-       !failed && entry != currentServer->matrixSteps.end(); ++entry) {
-    failed = WriteMatrixEntry(writer, &*entry);
+}  // namespace
+
+bool WriteMatrix(const OutputTarget& target, const Design& design,
+                 const std::string& jobDirectory) {
+  FileWriter writer(target, jobDirectory + "\\matrix", "matrix", true);
+  bool written = writer.IsOpen();
+  for (auto entry = design.matrixSteps.begin(); written && entry != design.matrixSteps.end();
+       ++entry) {
+    written = WriteMatrixEntry(writer, *entry, target.messages);
   }
-  for (auto layer = currentServer->layers.layers.begin();
-       !failed && layer != currentServer->layers.layers.end(); ++layer) {
-    failed = WriteMatrixLayer(writer, &*layer);
+  for (auto layer = design.layers.layers.begin(); written && layer != design.layers.layers.end();
+       ++layer) {
+    written = WriteMatrixLayer(writer, *layer, target.messages);
   }
   writer.Close();
-  return failed;
+  return written;
 }
 
 }  // namespace kelpie

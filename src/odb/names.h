@@ -4,16 +4,17 @@
 
 #include <string>
 
+#include "base/messages.h"
+#include "model/records.h"
+
 namespace kelpie {
 
 // Lower case, keeping only 0-9 a-z - _ . + ; "$NONE$" passes unchanged.
 std::string LegalOdbName(const std::string& text);
-// Keeps only 0-9 a-z A-Z - _ . + , case unchanged.
-std::string LegalIdfName(const std::string& text);
 // Matrix words; a value outside the table reports an error and gives "ERROR".
-std::string LayerTypeToName(int type);
-std::string PolarityToName(int polarity);
-std::string ContextToName(int context);
+std::string LayerKindWord(LayerKind kind, const Messages& messages);
+std::string PolarityWord(Polarity polarity, const Messages& messages);
+std::string ContextWord(MatrixContext context, const Messages& messages);
 
 }  // namespace kelpie
 

@@ -6,7 +6,6 @@
 #ifndef KELPIE_ODB_NET_GROUPS_H
 #define KELPIE_ODB_NET_GROUPS_H
 
-#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -24,6 +23,13 @@ inline int StepNetNumber(const Step& step, const Net* net) {
   return &step.nets[static_cast<size_t>(net->index)] == net ? net->index : -1;
 }
 
+// Whether the pin is one of the step's pins (a component of one step may be
+// given pins while another step is current).
+inline bool IsPinOf(const Step& step, const Pin* pin) {
+  return pin != nullptr && static_cast<size_t>(pin->indexInStep) < step.pins.size() &&
+         &step.pins[static_cast<size_t>(pin->indexInStep)] == pin;
+}
+
 // Items sorted into numbered groups. Add every item, then Build once; each
 // group then holds its items in the order in which they were added.
 template <typename T>
@@ -39,7 +45,8 @@ class Groups {
     for (size_t g = 1; g < starts_.size(); ++g) starts_[g] += starts_[g - 1];
     items_.resize(entries_.size());
     std::vector<size_t> next(starts_.begin(), starts_.end() - 1);
-    for (const Entry& entry : entries_) items_[next[static_cast<size_t>(entry.group)]++] = entry.item;
+    for (const Entry& entry : entries_)
+      items_[next[static_cast<size_t>(entry.group)]++] = entry.item;
     entries_.clear();
     entries_.shrink_to_fit();
   }
@@ -60,55 +67,6 @@ class Groups {
   std::vector<Entry> entries_;
   std::vector<size_t> starts_;
   std::vector<T> items_;
-};
-
-// Numbers of records looked up by address: an open-addressing table sized
-// once for `count` keys. Building an index looks up one record per feature,
-// and a node-based map would spend that time chasing pointers.
-class AddressIndex {
- public:
-  explicit AddressIndex(size_t count) {
-    size_t capacity = 16;
-    while (capacity < 2 * count) capacity *= 2;
-    slots_.assign(capacity, Slot{nullptr, -1});
-    mask_ = capacity - 1;
-  }
-
-  // At most `count` distinct keys; a key given twice keeps its last number.
-  void Insert(const void* key, int number) {
-    for (size_t i = Start(key);; i = (i + 1) & mask_) {
-      if (slots_[i].key == nullptr || slots_[i].key == key) {
-        slots_[i] = Slot{key, number};
-        return;
-      }
-    }
-  }
-
-  // The key's number, or -1.
-  int Find(const void* key) const {
-    if (key == nullptr) return -1;
-    for (size_t i = Start(key);; i = (i + 1) & mask_) {
-      if (slots_[i].key == key) return slots_[i].number;
-      if (slots_[i].key == nullptr) return -1;
-    }
-  }
-
- private:
-  struct Slot {
-    const void* key;
-    int number;
-  };
-
-  size_t Start(const void* key) const {
-    std::uint64_t bits = reinterpret_cast<std::uintptr_t>(key);
-    bits ^= bits >> 33;
-    bits *= 0xff51afd7ed558ccdULL;
-    bits ^= bits >> 33;
-    return static_cast<size_t>(bits) & mask_;
-  }
-
-  std::vector<Slot> slots_;
-  size_t mask_ = 0;
 };
 
 }  // namespace kelpie

@@ -1,25 +1,22 @@
-// The three files that open every step directory: the profile (the board
-// outline), the step attribute list and the step header.
-#include "odb/odb_writers.h"
-#include "server/host_services.h"
+#include "odb/step_files.h"
+
+#include "odb/contour_records.h"
 
 namespace kelpie {
 
-bool WriteProfile(const std::string& stepDirectory, Step* step) {
+bool WriteProfile(const OutputTarget& target, const Step& step, const std::string& stepDirectory) {
   // The stored outline repeats its first point, so two host points pass.
-  if (step->profile.points.Count() < 3) {
-    SendError("Outline not defined for step " + step->name);
-    return true;
+  if (step.profile.points.Count() < 3) {
+    target.messages.Error("Outline not defined for step " + step.name);
+    return false;
   }
-  cFileWriter writer(stepDirectory, "profile", true);
-  FeatureContext noLayer;
-  int counter = 0;
-  WriteContourFeature(noLayer, writer, &step->profile, true, &counter, 0, 0, 0);
+  FileWriter writer(target, stepDirectory, "profile", true);
+  WriteContourSurface(writer, step.profile);
   writer.Close();
-  return false;
+  return true;
 }
 
-bool WriteStepAttrList(const std::string& stepDirectory) {
+void WriteStepAttrList(const OutputTarget& target, const std::string& stepDirectory) {
   static const char* const kLines[] = {".out_drill_full = no",
                                        ".out_drill_optional = no",
                                        ".out_rout_optional = no",
@@ -44,13 +41,10 @@ bool WriteStepAttrList(const std::string& stepDirectory) {
                                        ".viacap_layer = none",
                                        ".out_drill_order = 0",
                                        ".out_rout_order = 0"};
-  cFileWriter writer(stepDirectory, "attrlist", false);
-  for (const char* line : kLines) writer.WriteLine(line);
-  writer.Close();
-  return false;
+  WriteFixedFile(target, stepDirectory, "attrlist", false, kLines);
 }
 
-bool WriteStepHeader(const std::string& stepDirectory) {
+void WriteStepHeader(const OutputTarget& target, const std::string& stepDirectory) {
   // A single board: no step repetitions, datum and origin at 0, 0.
   static const char* const kLines[] = {"X_DATUM=0",
                                        "Y_DATUM=0",
@@ -73,10 +67,7 @@ bool WriteStepHeader(const std::string& stepDirectory) {
                                        "ONLINE_NET_BEEP_TONE=1000",
                                        "AFFECTING_BOM=",
                                        "AFFECTING_BOM_CHANGED=0"};
-  cFileWriter writer(stepDirectory, "stephdr", true);
-  for (const char* line : kLines) writer.WriteLine(line);
-  writer.Close();
-  return false;
+  WriteFixedFile(target, stepDirectory, "stephdr", true, kLines);
 }
 
 }  // namespace kelpie

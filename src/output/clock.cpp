@@ -9,7 +9,7 @@ namespace {
 
 // The value of SOURCE_DATE_EPOCH, or false when it is unset or not a plain
 // decimal number that fits.
-bool SourceDateEpoch(std::time_t& moment) {
+[[nodiscard]] bool SourceDateEpoch(std::time_t& moment) {
   const char* text = std::getenv("SOURCE_DATE_EPOCH");
   if (text == nullptr || *text == '\0') return false;
   for (const char* c = text; *c != '\0'; ++c) {

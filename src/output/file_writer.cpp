@@ -1,43 +1,22 @@
 #include "output/file_writer.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "output/clock.h"
 #include "output/text.h"
-#include "server/host_services.h"
-#include "server/server.h"
 
 namespace kelpie {
 
 namespace {
 
-bool UseCrLf() { return currentServer != nullptr && currentServer->useCrLf; }
-bool WriteHeaderLineSwitch() {
-  return currentServer != nullptr && currentServer->writeHeaderLine;
-}
-
-// A job started without a store writes nowhere: every open fails (and is
-// reported), everything else is ignored, and nothing dereferences null.
-class NoStore final : public FileStore {
- public:
-  bool MakeDirectory(const char*) override { return false; }
-  FileHandle Open(const char*) override { return 0; }
-  bool Write(FileHandle, const char*) override { return false; }
-  bool Close(FileHandle) override { return false; }
-};
-
-FileStore& Store() {
-  static NoStore noStore;
-  return fileStore != nullptr ? *fileStore : noStore;
-}
-
 // Thrown by a store's Write while a summary is written; tells that case
 // apart from any other failure of the summary.
 struct StoreWriteFailed {};
 
-void StoreWrite(FileHandle handle, const std::string& text) {
+void StoreWrite(FileStore& store, FileHandle handle, const std::string& text) {
   try {
-    Store().Write(handle, text.c_str());
+    store.Write(handle, text.c_str());
   } catch (...) {
     throw StoreWriteFailed{};
   }
@@ -62,193 +41,178 @@ std::string TimeText() {
 
 }  // namespace
 
-cFileWriter::cFileWriter(const std::string& directoryIn, const std::string& fileNameIn,
-                         bool writeSummaryIn) {
+FileWriter::FileWriter(const OutputTarget& target, std::string directory, std::string fileName,
+                       bool writeSummary)
+    : target_(target) {
   try {
-    directory = directoryIn;
-    fileName = fileNameIn;
-    writeSummary = writeSummaryIn;
-    if (!directory.empty()) {
-      Store().MakeDirectory(directory.c_str());
-      path = directory + "\\" + fileName;
+    directory_ = std::move(directory);
+    fileName_ = std::move(fileName);
+    writeSummary_ = writeSummary;
+    if (!directory_.empty()) {
+      target_.store.MakeDirectory(directory_.c_str());
+      path_ = directory_ + "\\" + fileName_;
     } else {
-      path = fileName;
+      path_ = fileName_;
     }
-    handle = Store().Open(path.c_str());
-    if (handle == 0) {
-      SendError("Could not open output file: " + path);
-      closed = true;
+    handle_ = target_.store.Open(path_.c_str());
+    if (handle_ == 0) {
+      target_.messages.Error("Could not open output file: " + path_);
+      closed_ = true;
       return;
     }
-    closed = false;
-    if (WriteHeaderLineSwitch()) WriteSpacedNumber("# KELPIE converter version", 211);
+    closed_ = false;
+    if (target_.headerLine) WriteSpacedNumber("# KELPIE converter version", 211);
   } catch (...) {
-    SendError("Unexpected error in cFileWriter");
-    closed = true;
+    target_.messages.Error("Unexpected error in cFileWriter");
+    closed_ = true;
   }
 }
 
-cFileWriter::~cFileWriter() {
-  if (closed) return;
+FileWriter::~FileWriter() {
+  if (closed_) return;
   try {
-    SendError("File was not closed: " + path);
-    Store().Close(handle);
+    target_.messages.Error("File was not closed: " + path_);
+    target_.store.Close(handle_);
   } catch (...) {
     // A destructor must not let the host's exception out.
   }
 }
 
-bool cFileWriter::Close() {
-  Store().Close(handle);
-  SendInfo("Write " + path + " complete");
-  if (writeSummary) WriteSummary();
-  closed = true;
-  return false;
+void FileWriter::Close() {
+  target_.store.Close(handle_);
+  target_.messages.Info("Write " + path_ + " complete");
+  if (writeSummary_) WriteSummary();
+  closed_ = true;
 }
 
-void cFileWriter::Emit(std::string& line) {
-  if (UseCrLf()) line += '\r';
-  line += '\n';
-  Store().Write(handle, line.c_str());
+void FileWriter::Emit(std::string& line) {
+  line += target_.lineEnding;
+  target_.store.Write(handle_, line.c_str());
   // Wrapping 32-bit arithmetic, done unsigned so that overflow is defined
   // even for a line of many megabytes.
   std::uint32_t sum = 0;
   for (const char c : line) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
-  checksum = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum) + sum);
-  byteCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(byteCount) +
-                                        static_cast<std::uint32_t>(line.size()));
+  checksum_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum_) + sum);
+  byteCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(byteCount_) +
+                                         static_cast<std::uint32_t>(line.size()));
 }
 
-bool cFileWriter::WriteLine(const std::string& text) {
+void FileWriter::WriteLine(std::string_view text) {
   scratch_.assign(text);
   Emit(scratch_);
-  return false;
 }
 
-bool cFileWriter::WriteKeyNumber(const std::string& key, double value) {
+void FileWriter::WriteKeyNumber(std::string_view key, double value) {
   scratch_.assign(key);
   AppendNumberText(scratch_, value);
   Emit(scratch_);
-  return false;
 }
 
-bool cFileWriter::WriteKeyText(const std::string& key, const std::string& value) {
+void FileWriter::WriteKeyText(std::string_view key, std::string_view value) {
   scratch_.assign(key);
   scratch_ += value;
   Emit(scratch_);
-  return false;
 }
 
-bool cFileWriter::WriteSpacedNumber(const std::string& keyword, double value) {
+void FileWriter::WriteSpacedNumber(std::string_view keyword, double value) {
   scratch_.assign(keyword);
   scratch_ += ' ';
   AppendNumberText(scratch_, value);
   Emit(scratch_);
-  return false;
 }
 
-bool cFileWriter::WriteSpacedText(const std::string& keyword, const std::string& text) {
+void FileWriter::WriteSpacedText(std::string_view keyword, std::string_view text) {
   scratch_.assign(keyword);
   scratch_ += ' ';
   scratch_ += text;
   Emit(scratch_);
-  return false;
 }
 
-bool cFileWriter::BeginLine(const std::string& text) {
-  if (!pending.empty()) {
-    SendError("Previous line was not completed: " + pending);
-    return true;
+void FileWriter::BeginLine(std::string_view text) {
+  if (!pending_.empty()) {
+    target_.messages.Error("Previous line was not completed: " + pending_);
+    return;
   }
-  pending = text;
-  return false;
+  pending_.assign(text);
 }
 
-bool cFileWriter::Append(const std::string& text) {
-  pending += text;
-  return false;
+void FileWriter::Append(std::string_view text) { pending_ += text; }
+
+void FileWriter::AppendNumber(double value) { AppendNumberText(pending_, value); }
+
+void FileWriter::AddField(std::string_view text) {
+  pending_ += ' ';
+  pending_ += text;
 }
 
-bool cFileWriter::AppendNumber(double value) {
-  AppendNumberText(pending, value);
-  return false;
+void FileWriter::AddNumber(double value) {
+  pending_ += ' ';
+  AppendNumberText(pending_, value);
 }
 
-bool cFileWriter::AddField(const std::string& text) {
-  pending += ' ';
-  pending += text;
-  return false;
+void FileWriter::AppendInt(std::int32_t value) { AppendIntText(pending_, value); }
+
+void FileWriter::AddInt(std::int32_t value) {
+  pending_ += ' ';
+  AppendIntText(pending_, value);
 }
 
-bool cFileWriter::AddNumber(double value) {
-  pending += ' ';
-  AppendNumberText(pending, value);
-  return false;
-}
-
-bool cFileWriter::EndLine(const std::string& text) {
+void FileWriter::EndLine(std::string_view text) {
   AddField(text);
+  EndLine();
+}
+
+void FileWriter::EndLine() {
   // Swap rather than copy: the pending buffer keeps its capacity for the
   // next line.
-  pending.swap(scratch_);
-  pending.clear();
+  pending_.swap(scratch_);
+  pending_.clear();
   Emit(scratch_);
-  return false;
 }
 
-bool cFileWriter::WriteRectangleRecord(double x1, double y1, double x2, double y2, double dx,
-                                       double dy) {
-  if (BeginLine("RC")) return true;
-  AddNumber(x1 + dx);
-  AddNumber(y1 + dy);
-  AddNumber(x2 - x1);
-  return EndLine(NumberToText(y2 - y1));
-}
-
-bool cFileWriter::WriteCircleRecord(double radius, double xc, double yc) {
-  if (BeginLine("CR")) return true;
-  AddNumber(xc);
-  AddNumber(yc);
-  return EndLine(NumberToText(radius));
-}
-
-bool cFileWriter::WriteSummary() {
-  const std::string summaryPath = directory + "\\." + fileName + ".sum";
+void FileWriter::WriteSummary() {
+  FileStore& store = target_.store;
+  const std::string summaryPath = directory_ + "\\." + fileName_ + ".sum";
   try {
     // The output file's handle is spent: should Open throw, the close
     // below must not reach that file a second time.
-    handle = 0;
-    handle = Store().Open(summaryPath.c_str());
+    handle_ = 0;
+    handle_ = store.Open(summaryPath.c_str());
     try {
       const std::string dateText = DateText();
       const std::string timeText = TimeText();
-      StoreWrite(handle, "SIZE=");
-      StoreWrite(handle, IntToText(byteCount) + "\n");
-      StoreWrite(handle, "SUM=");
-      StoreWrite(handle, IntToText(checksum) + "\n");
-      StoreWrite(handle, "DATE=");
-      StoreWrite(handle, dateText + "\n");
-      StoreWrite(handle, "TIME=");
-      StoreWrite(handle, timeText + "\n");
-      StoreWrite(handle, "VERSION=");
-      StoreWrite(handle, "123\n");
-      StoreWrite(handle, "USER=");
-      StoreWrite(handle, "USER\n");
+      StoreWrite(store, handle_, "SIZE=");
+      StoreWrite(store, handle_, IntToText(byteCount_) + "\n");
+      StoreWrite(store, handle_, "SUM=");
+      StoreWrite(store, handle_, IntToText(checksum_) + "\n");
+      StoreWrite(store, handle_, "DATE=");
+      StoreWrite(store, handle_, dateText + "\n");
+      StoreWrite(store, handle_, "TIME=");
+      StoreWrite(store, handle_, timeText + "\n");
+      StoreWrite(store, handle_, "VERSION=");
+      StoreWrite(store, handle_, "123\n");
+      StoreWrite(store, handle_, "USER=");
+      StoreWrite(store, handle_, "USER\n");
     } catch (const StoreWriteFailed&) {
-      SendError("File write error");
-      Store().Close(handle);
-      return true;
+      target_.messages.Error("File write error");
+      store.Close(handle_);
+      return;
     }
-    Store().Close(handle);
-    return false;
+    store.Close(handle_);
   } catch (...) {
     try {
-      Store().Close(handle);
+      store.Close(handle_);
     } catch (...) {
     }
-    SendError("Error writing sum file: " + summaryPath);
-    return true;
+    target_.messages.Error("Error writing sum file: " + summaryPath);
   }
+}
+
+void WriteFixedFile(const OutputTarget& target, std::string directory, std::string fileName,
+                    bool writeSummary, std::span<const char* const> lines) {
+  FileWriter writer(target, std::move(directory), std::move(fileName), writeSummary);
+  for (const char* line : lines) writer.WriteLine(line);
+  writer.Close();
 }
 
 }  // namespace kelpie

@@ -1,65 +1,95 @@
-// cFileWriter: the one way any output file is written. It hands each finished
-// line to the host's FileStore, counts bytes and a checksum of everything it
-// handed over, and on Close reports completion and writes the ".sum" file
-// when asked to.
+// FileWriter: the one way any output file is written. It hands each finished
+// line to the host's FileStore, counts the bytes and a checksum of everything
+// it handed over, and on Close reports completion and writes the ".sum"
+// summary file when asked to.
 #ifndef KELPIE_OUTPUT_FILE_WRITER_H
 #define KELPIE_OUTPUT_FILE_WRITER_H
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
+#include "base/messages.h"
 #include "kelpie/kelpie.h"
 
 namespace kelpie {
 
-class cFileWriter {
+// Where one export's files go and how their lines look.
+struct OutputTarget {
+  FileStore& store;
+  const Messages& messages;
+  std::string_view lineEnding;  // "\n" or "\r\n"
+  bool headerLine;              // each file begins "# KELPIE converter version 211"
+};
+
+class FileWriter {
  public:
-  // Opens directory + "\" + fileName (or fileName alone when the directory
-  // is empty) through the job's store. A failed open leaves `closed` true;
-  // the writer stays usable and its lines go to the store with handle 0.
-  cFileWriter(const std::string& directory, const std::string& fileName, bool writeSummary);
+  // Opens directory + "\" + fileName (fileName alone when the directory is
+  // empty) in the target's store. A failed open is reported and leaves the
+  // writer usable: its lines go to the store with handle 0.
+  FileWriter(const OutputTarget& target, std::string directory, std::string fileName,
+             bool writeSummary);
   // Reports "File was not closed: " + path when Close was never called.
-  ~cFileWriter();
-  cFileWriter(const cFileWriter&) = delete;
-  cFileWriter& operator=(const cFileWriter&) = delete;
+  ~FileWriter();
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
 
-  bool Close();
+  // False from a failed open until the end, and after Close.
+  bool IsOpen() const { return !closed_; }
+  // Closes the file, reports it complete and writes its summary file. A line
+  // begun and never ended is dropped.
+  void Close();
 
-  // Whole lines; each adds the line ending. All return false.
-  bool WriteLine(const std::string& text);
-  bool WriteKeyNumber(const std::string& key, double value);
-  bool WriteKeyText(const std::string& key, const std::string& value);
-  bool WriteSpacedNumber(const std::string& keyword, double value);
-  bool WriteSpacedText(const std::string& keyword, const std::string& text);
+  // Whole lines; each adds the line ending.
+  void WriteLine(std::string_view text);
+  void WriteKeyNumber(std::string_view key, double value);  // "key" "value"
+  void WriteKeyText(std::string_view key, std::string_view value);
+  void WriteSpacedNumber(std::string_view keyword, double value);  // "keyword value"
+  void WriteSpacedText(std::string_view keyword, std::string_view text);
 
-  // Lines built from fields. BeginLine refuses (true) while a line is pending.
-  bool BeginLine(const std::string& text);
-  bool Append(const std::string& text);
-  bool AppendNumber(double value);
-  bool AddField(const std::string& text);
-  bool AddNumber(double value);
-  bool EndLine(const std::string& text);
+  // A line built from fields: BeginLine with the first, AddField or AddNumber
+  // for the next ones (each after one blank), EndLine with the last. Append
+  // adds text with no blank. BeginLine while a line is still open reports
+  // "Previous line was not completed" and leaves that line as it is; the
+  // writers of this library always end their lines or give up the file.
+  void BeginLine(std::string_view text);
+  void Append(std::string_view text);
+  void AppendNumber(double value);
+  void AddField(std::string_view text);
+  void AddNumber(double value);
+  // Whole numbers as printf "%d" prints them, straight into the line.
+  void AppendInt(std::int32_t value);
+  void AddInt(std::int32_t value);
+  void EndLine(std::string_view text);
+  // Ends the line with what it holds, adding no field.
+  void EndLine();
 
-  // "RC x1+dx y1+dy x2-x1 y2-y1" and "CR xc yc radius".
-  bool WriteRectangleRecord(double x1, double y1, double x2, double y2, double dx, double dy);
-  bool WriteCircleRecord(double radius, double xc, double yc);
-
-  bool closed = true;
-  std::int32_t byteCount = 0;
-  std::string directory;
-  std::string fileName;
-  std::string path;
-  bool writeSummary = false;
-  std::int32_t checksum = 0;
-  std::string pending;
-  FileHandle handle = 0;
+  const std::string& path() const { return path_; }
+  std::int32_t byteCount() const { return byteCount_; }
+  std::int32_t checksum() const { return checksum_; }
 
  private:
-  bool WriteSummary();
+  void WriteSummary();
   // Hands one line, ending included, to the store and counts it.
   void Emit(std::string& line);
-  std::string scratch_;
+
+  const OutputTarget& target_;
+  bool closed_ = true;
+  std::int32_t byteCount_ = 0;
+  std::string directory_;
+  std::string fileName_;
+  std::string path_;
+  bool writeSummary_ = false;
+  std::int32_t checksum_ = 0;
+  std::string pending_;  // the line being built
+  FileHandle handle_ = 0;
+  std::string scratch_;  // the line being handed over
 };
+
+// A whole file of fixed lines.
+void WriteFixedFile(const OutputTarget& target, std::string directory, std::string fileName,
+                    bool writeSummary, std::span<const char* const> lines);
 
 }  // namespace kelpie
 

@@ -3,14 +3,18 @@
 #include <charconv>
 #include <cmath>
 
-#include "model/contour.h"
-
 namespace kelpie {
 
 std::string IntToText(std::int32_t value) {
   char buffer[16];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
+}
+
+void AppendIntText(std::string& out, std::int32_t value) {
+  char buffer[16];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
 }
 
 void AppendNumberText(std::string& out, double value) {
@@ -25,8 +29,7 @@ void AppendNumberText(std::string& out, double value) {
   // Fixed notation with precision 6 is specified to give exactly what printf
   // "%f" gives; 1e308 needs 309 digits before the point.
   char buffer[330];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                              std::chars_format::fixed, 6);
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
   char* end = result.ptr;
   while (end != buffer) {
     const char last = end[-1];
@@ -50,23 +53,6 @@ std::string NumberToText(double value) {
   return text;
 }
 
-std::string PrefixedNumber(const std::string& prefix, double value) {
-  std::string text = prefix;
-  AppendNumberText(text, value);
-  return text;
-}
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-void RotatePoint(double& x, double& y, double angle) {
-  const double r = std::sqrt(x * x + y * y);
-  double bearing = r == 0 ? 0 : CompassBearing(x, y);
-  bearing += angle;
-  double t = 450 - bearing;
-  if (t > 360) t -= 360;
-  t = t * M_PI / 180;
-  x = r * std::cos(t);
-  y = r * std::sin(t);
-}
 
 }  // namespace kelpie

@@ -9,6 +9,8 @@ namespace kelpie {
 
 // printf "%d".
 std::string IntToText(std::int32_t value);
+// The same text appended to out, without a temporary string.
+void AppendIntText(std::string& out, std::int32_t value);
 // printf "%f" (six decimals), then trailing zeros and a trailing point
 // removed: 1.5, 100, 0, and -0 for a negative value that rounds to zero.
 // Infinities print as inf and -inf, NaN as nan (board data never holds them,
@@ -16,12 +18,8 @@ std::string IntToText(std::int32_t value);
 std::string NumberToText(double value);
 // The same text appended to out, without a temporary string.
 void AppendNumberText(std::string& out, double value);
-std::string PrefixedNumber(const std::string& prefix, double value);
 // The text between double quotes, not escaped.
 std::string Quoted(const std::string& text);
-// Turns (x, y) clockwise about the origin by angle degrees, in place, by way
-// of the point's compass bearing (so a round trip with angle 0 is not exact).
-void RotatePoint(double& x, double& y, double angle);
 
 }  // namespace kelpie
 

@@ -3,7 +3,6 @@
 
 #include "kelpie/kelpie.h"
 #include "output/text.h"
-#include "server/host_services.h"
 #include "server/server.h"
 
 using kelpie::KELPIE;
@@ -14,8 +13,9 @@ extern "C" KELPIE_EXPORT kelpie::IKELPIE* createkelpieserver(kelpie::MessageSink
   kelpie::messageSink = sink;
   try {
     if (apiVersion != kelpie::kApiVersion) {
-      kelpie::SendError("Incorrect API Version: expected: " + kelpie::IntToText(kelpie::kApiVersion) +
-                        " found: " + kelpie::IntToText(apiVersion));
+      const kelpie::Messages messages(kelpie::messageSink);
+      messages.Error("Incorrect API Version: expected: " + kelpie::IntToText(kelpie::kApiVersion) +
+                     " found: " + kelpie::IntToText(apiVersion));
       return kelpie::currentServer;
     }
     kelpie::currentServer = new KELPIE();

@@ -1,16 +1,17 @@
 #include "server/server.h"
 
 #include <cstring>
-#include <exception>
+#include <type_traits>
 
 #include "idf/idf_job.h"
-#include "model/design.h"
-#include "odb/names.h"
 #include "odb/odb_job.h"
 #include "output/text.h"
-#include "server/host_services.h"
 
 namespace kelpie {
+
+MessageSink* messageSink = nullptr;
+KELPIE* currentServer = nullptr;
+FileStore* keptFileStore = nullptr;
 
 namespace {
 
@@ -20,93 +21,96 @@ std::string Text(const char* text) { return text != nullptr ? std::string(text) 
 // Flags arrive as int and count by their low byte only.
 bool Flag(int value) { return static_cast<unsigned char>(value) != 0; }
 
-// No exception may reach the host: an operation that throws (in practice
-// only an allocation failure) reports it and returns its refusal value.
-template <typename Result, typename Body>
-Result Guarded(const char* operation, Result refusal, Body&& body) {
+}  // namespace
+
+template <typename... Parts>
+void KELPIE::ReportQuietly(const Parts&... parts) const noexcept {
   try {
-    return body();
+    std::string text;
+    ((text += parts), ...);
+    messages_.Error(text);
   } catch (...) {
-    try {
-      SendError(std::string("Unexpected error in ") + operation);
-    } catch (...) {
-    }
-    return refusal;
+    // Nothing of the host's sink may unwind back through the table.
   }
 }
 
 template <typename Body>
-void GuardedVoid(const char* operation, Body&& body) {
-  Guarded(operation, 0, [&] {
-    body();
-    return 0;
+auto KELPIE::Guarded(const char* operation, Body&& body) -> decltype(body()) {
+  using Result = decltype(body());
+  try {
+    return body();
+  } catch (...) {
+    // In practice only an allocation failure, or whatever the host's sink
+    // threw.
+    ReportQuietly("Unexpected error in ", operation);
+    if constexpr (!std::is_void_v<Result>) return Result{};
+  }
+}
+
+template <typename Body>
+auto KELPIE::InCurrentStep(const char* operation, Body&& body) -> decltype(body(*currentStep)) {
+  using Result = decltype(body(*currentStep));
+  return Guarded(operation, [&]() -> Result {
+    if (currentStep == nullptr) {
+      messages_.Error("No current step");
+      return Result{};
+    }
+    return body(*currentStep);
   });
 }
 
-// A write job works on the server whose slot the host called: for its
-// duration that server is the one every writer reaches.
-class CurrentServerScope {
- public:
-  explicit CurrentServerScope(KELPIE* server) : saved_(currentServer) { currentServer = server; }
-  ~CurrentServerScope() { currentServer = saved_; }
-  CurrentServerScope(const CurrentServerScope&) = delete;
-  CurrentServerScope& operator=(const CurrentServerScope&) = delete;
-
- private:
-  KELPIE* saved_;
-};
-
-}  // namespace
+bool KELPIE::RunWriteJob(const char* operation, Job job, FileStore* store) {
+  keptFileStore = store;
+  bool written = false;
+  try {
+    written = job(design, store, messages_);
+  } catch (...) {
+    // Whatever the host's store or an allocation threw ends the job here.
+    ReportQuietly("Unexpected error in ", operation);
+    // Renaming may have stopped half way; the indexes follow the names.
+    try {
+      design.RebuildNameIndexes();
+    } catch (...) {
+    }
+  }
+  if (!written) ReportQuietly("Write job '", design.jobName, "' failed");
+  return written;
+}
 
 KELPIE::KELPIE() { odbJobName_.reserve(256); }
 KELPIE::~KELPIE() = default;
 
-void KELPIE::RebuildStepNameIndex() {
-  stepNames.clear();
-  for (const Step& step : steps) stepNames.insert(step.name);
-}
-
-bool KELPIE::NoCurrentStep() {
-  if (currentStep != nullptr) return false;
-  try {
-    SendError("No current step");
-  } catch (...) {
-    // Nothing of the host's sink may unwind back through the table.
-  }
-  return true;
-}
-
 void KELPIE::Reserved0() {}
 
 void KELPIE::SetJobName(const char* name) {
-  GuardedVoid("SetJobName", [&] {
-    jobName = Text(name);
-    SendInfoFormat("Job name: %s", jobName.c_str());
+  Guarded("SetJobName", [&] {
+    design.jobName = Text(name);
+    messages_.InfoFormat("Job name: %s", design.jobName.c_str());
   });
 }
 
 void KELPIE::GetJobName(char* buffer) {
-  if (buffer != nullptr) std::memcpy(buffer, jobName.c_str(), jobName.size() + 1);
+  if (buffer != nullptr) std::memcpy(buffer, design.jobName.c_str(), design.jobName.size() + 1);
 }
 
 void KELPIE::SetCustomerName(const char* name) {
-  GuardedVoid("SetCustomerName", [&] {
-    customerName = Text(name);
-    SendInfoFormat("Customer name: %s", customerName.c_str());
+  Guarded("SetCustomerName", [&] {
+    design.customerName = Text(name);
+    messages_.InfoFormat("Customer name: %s", design.customerName.c_str());
   });
 }
 
 void KELPIE::SetComment(const char* text) {
-  GuardedVoid("SetComment", [&] {
-    comment = Text(text);
-    SendInfoFormat("Comment: %s", comment.c_str());
+  Guarded("SetComment", [&] {
+    design.comment = Text(text);
+    messages_.InfoFormat("Comment: %s", design.comment.c_str());
   });
 }
 
 void KELPIE::SetBoardThickness(double inches) {
-  GuardedVoid("SetBoardThickness", [&] {
-    boardThickness = inches;
-    SendInfoFormat("Board thickness: %s", NumberToText(inches).c_str());
+  Guarded("SetBoardThickness", [&] {
+    design.boardThickness = inches;
+    messages_.InfoFormat("Board thickness: %s", NumberToText(inches).c_str());
   });
 }
 
@@ -115,53 +119,35 @@ void KELPIE::Reserved7(int unused) { Reserved6(unused); }
 
 Step* KELPIE::AddStep(const char* name, const double* xs, const double* ys, int count) {
   // Acts on the server created last, like ClearCurrentStep.
-  KELPIE* server = currentServer != nullptr ? currentServer : this;
-  return Guarded("AddStep", static_cast<Step*>(nullptr),
-                 [&] { return server->AddStepHere(Text(name), xs, ys, count); });
-}
-
-Step* KELPIE::AddStepHere(const std::string& name, const double* xs, const double* ys,
-                          int count) {
-  Step* step = nullptr;
-  if (stepNames.count(name) != 0) {
-    SendError("Step " + name + " already defined.");
-  } else {
-    step = &steps.emplace_back();
-    step->name = name;
-    stepNames.insert(name);
-    BuildClosedContour(step->profile, xs, ys, count);
-  }
-  currentStep = step;
-  layerAutoRow = 0;
-  return step;
+  KELPIE& server = currentServer != nullptr ? *currentServer : *this;
+  return Guarded("AddStep", [&] {
+    // A refused step leaves no current step; either way the automatic layer
+    // rows start again.
+    server.currentStep = server.design.AddStep(Text(name), xs, ys, count, messages_);
+    server.layerAutoRow = 0;
+    return server.currentStep;
+  });
 }
 
 void KELPIE::ClearCurrentStep() {
-  KELPIE* server = currentServer != nullptr ? currentServer : this;
-  server->currentStep = nullptr;
+  KELPIE& server = currentServer != nullptr ? *currentServer : *this;
+  server.currentStep = nullptr;
 }
 
 MatrixStep* KELPIE::AddMatrixStep(Step* step, double, double) {
   if (step == nullptr) return nullptr;
-  return Guarded("AddMatrixStep", static_cast<MatrixStep*>(nullptr), [&] {
-    MatrixStep& entry = matrixSteps.emplace_back();
-    entry.column = static_cast<int>(matrixSteps.size());
-    entry.name = step->name;
-    entry.step = step;
-    return &entry;
-  });
+  return Guarded("AddMatrixStep", [&] { return &design.AddMatrixStep(*step); });
 }
 
 Layer* KELPIE::AddLayer(const char* name, int row, int type, int polarity, int context) {
-  return Guarded("AddLayer", static_cast<Layer*>(nullptr), [&]() -> Layer* {
+  return Guarded("AddLayer", [&] {
     const std::string layerName = Text(name);
-    SendInfo("Adding layer: " + layerName);
+    messages_.Info("Adding layer: " + layerName);
+    // A refused layer uses up its automatic row all the same.
     if (row == 0) row = ++layerAutoRow;
-    if (layers.HasLayer(layerName)) {
-      SendError("Layer " + layerName + " already defined.");
-      return nullptr;
-    }
-    return &layers.Append(layerName, row, type, polarity, context);
+    return design.AddLayer(layerName, row, static_cast<LayerKind>(type),
+                           static_cast<Polarity>(polarity), static_cast<MatrixContext>(context),
+                           messages_);
   });
 }
 
@@ -177,38 +163,32 @@ Layer* KELPIE::AddDrillLayer(const char* name, int row, Layer* start, Layer* end
 
 PadShape* KELPIE::AddPadShape(const char* name, int kind, double width, double height, double,
                               double) {
-  if (NoCurrentStep()) return nullptr;
-  return Guarded("AddPadShape", static_cast<PadShape*>(nullptr), [&] {
-    return kelpie::AddPadShape(*currentStep, Text(name), kind, width, height, false);
+  return InCurrentStep("AddPadShape", [&](Step& step) {
+    return kelpie::AddPadShape(step, Text(name), static_cast<PadKind>(kind), width, height, false);
   });
 }
 
 PadShape* KELPIE::AddPolygonPadShape(const char* name, const double* xs, const double* ys,
                                      int count) {
-  if (NoCurrentStep()) return nullptr;
-  return Guarded("AddPolygonPadShape", static_cast<PadShape*>(nullptr), [&] {
-    return kelpie::AddPolygonPadShape(*currentStep, Text(name), xs, ys, count);
+  return InCurrentStep("AddPolygonPadShape", [&](Step& step) {
+    return kelpie::AddPolygonPadShape(step, Text(name), xs, ys, count);
   });
 }
 
 PadShape* KELPIE::AddRoundPadShape(const char* name, double diameter, int plated) {
-  if (NoCurrentStep()) return nullptr;
-  return Guarded("AddRoundPadShape", static_cast<PadShape*>(nullptr), [&] {
-    return kelpie::AddRoundPadShape(*currentStep, Text(name), diameter, Flag(plated));
+  return InCurrentStep("AddRoundPadShape", [&](Step& step) {
+    return kelpie::AddPadShape(step, Text(name), PadKind::kRound, diameter, diameter, Flag(plated));
   });
 }
 
 PinType* KELPIE::AddPinType(const char* name) {
-  if (NoCurrentStep()) return nullptr;
-  return Guarded("AddPinType", static_cast<PinType*>(nullptr),
-                 [&] { return kelpie::AddPinType(*currentStep, Text(name)); });
+  return InCurrentStep("AddPinType",
+                       [&](Step& step) { return kelpie::AddPinType(step, Text(name), messages_); });
 }
 
 bool KELPIE::AddPinTypePad(PinType* pinType, PadShape* shape, Layer* layer) {
-  if (NoCurrentStep()) return false;
-  if (pinType == nullptr || shape == nullptr) return true;
-  return Guarded("AddPinTypePad", false, [&] {
-    kelpie::AddPinTypePad(*pinType, shape, layer);
+  return InCurrentStep("AddPinTypePad", [&](Step&) {
+    if (pinType != nullptr && shape != nullptr) kelpie::AddPinTypePad(*pinType, shape, layer);
     return true;
   });
 }
@@ -223,93 +203,83 @@ bool KELPIE::AddPinTypePadAt(PinType* pinType, PadShape* shape, double, double, 
 
 PackageType* KELPIE::AddPackageType(const char* name, double xMin, double xMax, double yMin,
                                     double yMax) {
-  if (NoCurrentStep()) return nullptr;
-  return Guarded("AddPackageType", static_cast<PackageType*>(nullptr), [&] {
-    return kelpie::AddPackageType(*currentStep, Text(name), xMin, xMax, yMin, yMax);
+  return InCurrentStep("AddPackageType", [&](Step& step) {
+    return kelpie::AddPackageType(step, Text(name), xMin, xMax, yMin, yMax, messages_);
   });
 }
 
 bool KELPIE::SetPackageOutline(PackageType* package, const double* xs, const double* ys, int count,
                                double height) {
-  if (NoCurrentStep()) return false;
-  if (package == nullptr) return true;
-  return Guarded("SetPackageOutline", false, [&] {
-    kelpie::SetPackageOutline(*package, xs, ys, count, height);
+  return InCurrentStep("SetPackageOutline", [&](Step&) {
+    if (package != nullptr) kelpie::SetPackageOutline(*package, xs, ys, count, height);
     return true;
   });
 }
 
 bool KELPIE::AddPackagePin(PackageType* package, PinType* pinType, const char* name, double x,
                            double y, double angle, int number) {
-  if (NoCurrentStep()) return false;
-  if (package == nullptr || pinType == nullptr) return true;
-  return Guarded("AddPackagePin", false, [&] {
-    kelpie::AddPackagePin(*package, pinType, Text(name), x, y, angle, number);
+  return InCurrentStep("AddPackagePin", [&](Step&) {
+    if (package != nullptr && pinType != nullptr)
+      kelpie::AddPackagePin(*package, pinType, Text(name), x, y, angle, number);
     return true;
   });
 }
 
 Net* KELPIE::AddNet(const char* name) {
-  if (NoCurrentStep()) return nullptr;
-  return Guarded("AddNet", static_cast<Net*>(nullptr),
-                 [&] { return kelpie::AddNet(*currentStep, Text(name)); });
+  return InCurrentStep("AddNet", [&](Step& step) { return kelpie::AddNet(step, Text(name)); });
 }
 
 Component* KELPIE::AddComponent(Layer* layer, PackageType* package, const char* reference,
                                 const char* partName, double x, double y, double rotation,
                                 int mirrorMode) {
-  if (NoCurrentStep()) return nullptr;
-  if (layer == nullptr || package == nullptr) return nullptr;
-  return Guarded("AddComponent", static_cast<Component*>(nullptr), [&] {
-    return kelpie::AddComponent(*currentStep, *layer, *package, Text(reference), Text(partName), x,
-                                y, rotation, mirrorMode);
+  return InCurrentStep("AddComponent", [&](Step& step) -> Component* {
+    if (layer == nullptr || package == nullptr) return nullptr;
+    return kelpie::AddComponent(step, *layer, *package, Text(reference), Text(partName), x, y,
+                                rotation, static_cast<MirrorMode>(mirrorMode), messages_);
   });
 }
 
 Pin* KELPIE::AddComponentPin(Component* component, PinType* pinType, double x, double y,
                              double angle, int value, int kind, Net* net) {
-  if (NoCurrentStep()) return nullptr;
-  if (component == nullptr) return nullptr;
-  return Guarded("AddComponentPin", static_cast<Pin*>(nullptr), [&] {
-    return kelpie::AddComponentPin(*currentStep, *component, pinType, x, y, angle, value, kind,
-                                   net);
+  return InCurrentStep("AddComponentPin", [&](Step& step) -> Pin* {
+    if (component == nullptr) return nullptr;
+    return kelpie::AddComponentPin(step, *component, pinType, x, y, angle, value,
+                                   static_cast<PinKind>(kind), net);
   });
 }
 
 Pin* KELPIE::AddPin(PinType* pinType, double x, double y, double angle, int value, int kind,
                     Net* net) {
-  if (NoCurrentStep()) return nullptr;
-  return Guarded("AddPin", static_cast<Pin*>(nullptr), [&] {
-    return kelpie::AddPin(*currentStep, pinType, x, y, angle, value, kind, net);
+  return InCurrentStep("AddPin", [&](Step& step) {
+    return kelpie::AddPin(step, pinType, x, y, angle, value, static_cast<PinKind>(kind), net);
   });
 }
 
-LineFeature* KELPIE::AddLine(Layer* layer, double xs, double ys, double xe, double ye,
-                             double width, Net* net) {
+LineFeature* KELPIE::AddLine(Layer* layer, double xs, double ys, double xe, double ye, double width,
+                             Net* net) {
   if (layer == nullptr) return nullptr;
-  return Guarded("AddLine", static_cast<LineFeature*>(nullptr),
-                 [&] { return AddLineFeature(*layer, xs, ys, xe, ye, width, net, true); });
+  return Guarded("AddLine", [&] { return AddLineFeature(*layer, xs, ys, xe, ye, width, net); });
 }
 
 ArcFeature* KELPIE::AddArc(Layer* layer, double xs, double ys, double xe, double ye, double xc,
                            double yc, int clockwise, double width, Net* net) {
   if (layer == nullptr) return nullptr;
-  return Guarded("AddArc", static_cast<ArcFeature*>(nullptr), [&] {
+  return Guarded("AddArc", [&] {
     return AddArcFeature(*layer, xs, ys, xe, ye, xc, yc, Flag(clockwise), width, net);
   });
 }
 
 bool KELPIE::AddPlainLine(Layer* layer, double xs, double ys, double xe, double ye, double width) {
   if (layer == nullptr) return false;
-  return Guarded("AddPlainLine", false, [&] {
-    AddLineFeature(*layer, xs, ys, xe, ye, width, nullptr, true);
+  return Guarded("AddPlainLine", [&] {
+    AddLineFeature(*layer, xs, ys, xe, ye, width, nullptr);
     return true;
   });
 }
 
 bool KELPIE::AddCircle(Layer* layer, double cx, double cy, double r, double width, int) {
   if (layer == nullptr) return false;
-  return Guarded("AddCircle", false, [&] {
+  return Guarded("AddCircle", [&] {
     AddCircleFeature(*layer, cx, cy, r, width);
     return true;
   });
@@ -318,7 +288,7 @@ bool KELPIE::AddCircle(Layer* layer, double cx, double cy, double r, double widt
 bool KELPIE::AddContour(Layer* layer, const double* xs, const double* ys, int count, double width,
                         int filled) {
   if (layer == nullptr) return false;
-  return Guarded("AddContour", false, [&] {
+  return Guarded("AddContour", [&] {
     AddContourFeature(*layer, xs, ys, count, width, Flag(filled), nullptr);
     return true;
   });
@@ -326,14 +296,13 @@ bool KELPIE::AddContour(Layer* layer, const double* xs, const double* ys, int co
 
 Surface* KELPIE::AddSurface(Layer* layer, Net* net) {
   if (layer == nullptr) return nullptr;
-  return Guarded("AddSurface", static_cast<Surface*>(nullptr),
-                 [&] { return AddSurfaceFeature(*layer, net); });
+  return Guarded("AddSurface", [&] { return AddSurfaceFeature(*layer, net); });
 }
 
 bool KELPIE::AddSurfaceContour(Surface* surface, const double* xs, const double* ys, int count,
                                int filled) {
   if (surface == nullptr) return false;
-  return Guarded("AddSurfaceContour", false, [&] {
+  return Guarded("AddSurfaceContour", [&] {
     AddContourFeature(*surface->layer, xs, ys, count, 0, Flag(filled), surface);
     return true;
   });
@@ -341,7 +310,7 @@ bool KELPIE::AddSurfaceContour(Surface* surface, const double* xs, const double*
 
 bool KELPIE::AddPinPad(Layer* layer, PadShape* shape, Pin* pin) {
   if (layer == nullptr || shape == nullptr || pin == nullptr) return false;
-  return Guarded("AddPinPad", false, [&] {
+  return Guarded("AddPinPad", [&] {
     AddPadFeature(*layer, shape, pin->x, pin->y, pin);
     return true;
   });
@@ -349,7 +318,7 @@ bool KELPIE::AddPinPad(Layer* layer, PadShape* shape, Pin* pin) {
 
 bool KELPIE::AddPad(Layer* layer, PadShape* shape, double x, double y) {
   if (layer == nullptr || shape == nullptr) return false;
-  return Guarded("AddPad", false, [&] {
+  return Guarded("AddPad", [&] {
     AddPadFeature(*layer, shape, x, y, nullptr);
     return true;
   });
@@ -358,29 +327,21 @@ bool KELPIE::AddPad(Layer* layer, PadShape* shape, double x, double y) {
 bool KELPIE::AddShapeLine(Layer* layer, PadShape* shape, double xs, double ys, double xe,
                           double ye) {
   if (layer == nullptr || shape == nullptr) return false;
-  return Guarded("AddShapeLine", false, [&] {
-    AddLineFeature(*layer, xs, ys, xe, ye, shape->width, nullptr, true);
+  return Guarded("AddShapeLine", [&] {
+    AddLineFeature(*layer, xs, ys, xe, ye, shape->width, nullptr);
     return true;
   });
 }
 
-bool KELPIE::WriteODB(FileStore* store) {
-  CurrentServerScope scope(this);
-  // The job catches its own exceptions; this guard only keeps a failure in
-  // its final message from reaching the host.
-  return Guarded("WriteODB", false, [&] { return !::kelpie::WriteODB(store); });
-}
+bool KELPIE::WriteODB(FileStore* store) { return RunWriteJob("WriteODB", WriteOdbJob, store); }
 
-bool KELPIE::WriteIDF(FileStore* store) {
-  CurrentServerScope scope(this);
-  return Guarded("WriteIDF", false, [&] { return !::kelpie::WriteIDF(store); });
-}
+bool KELPIE::WriteIDF(FileStore* store) { return RunWriteJob("WriteIDF", WriteIdfJob, store); }
 
 const char* KELPIE::GetOdbJobName() {
   try {
     // Copy into the existing buffer: a move assignment would adopt the
     // temporary's storage and hand out a new address on every call.
-    const std::string legal = LegalOdbName(jobName);
+    const std::string legal = OdbJobName(design.jobName);
     odbJobName_.assign(legal);
   } catch (...) {
     odbJobName_.clear();

@@ -1,17 +1,28 @@
-// KELPIE: the export server behind the IKELPIE table. It holds the job
-// properties and owns the whole design database.
+// KELPIE: the export server behind the IKELPIE table. It owns one design and
+// adapts the interface to it: texts and flags as the host passes them become
+// strings, bools and named values, step-scoped operations act on the current
+// step, and no exception reaches the host.
 #ifndef KELPIE_SERVER_SERVER_H
 #define KELPIE_SERVER_SERVER_H
 
-#include <deque>
 #include <string>
-#include <unordered_set>
 
+#include "base/messages.h"
 #include "kelpie/kelpie.h"
-#include "model/layer_stack.h"
-#include "model/records.h"
+#include "model/design.h"
 
 namespace kelpie {
+
+class KELPIE;
+
+// The process-wide references of the interface. The sink is set by every
+// createkelpieserver (before its version check) and serves every server; the
+// newest server is set by each successful createkelpieserver, and slots 8
+// and 9 act on it; the file store is the one the last write job was given,
+// kept as the interface describes, though nothing reads it after its job.
+extern MessageSink* messageSink;
+extern KELPIE* currentServer;
+extern FileStore* keptFileStore;
 
 class KELPIE final : public IKELPIE {
  public:
@@ -59,8 +70,8 @@ class KELPIE final : public IKELPIE {
               Net* net) override;
   LineFeature* AddLine(Layer* layer, double xs, double ys, double xe, double ye, double width,
                        Net* net) override;
-  ArcFeature* AddArc(Layer* layer, double xs, double ys, double xe, double ye, double xc,
-                     double yc, int clockwise, double width, Net* net) override;
+  ArcFeature* AddArc(Layer* layer, double xs, double ys, double xe, double ye, double xc, double yc,
+                     int clockwise, double width, Net* net) override;
   bool AddPlainLine(Layer* layer, double xs, double ys, double xe, double ye,
                     double width) override;
   bool AddCircle(Layer* layer, double cx, double cy, double r, double width, int unused) override;
@@ -77,32 +88,28 @@ class KELPIE final : public IKELPIE {
   bool WriteIDF(FileStore* store) override;
   const char* GetOdbJobName() override;
 
-  // Job properties.
-  std::string jobName;
-  std::string customerName;
-  std::string comment;
-  double boardThickness = 0;
-  // Output switches, set by each write job before its first file.
-  bool useCrLf = false;
-  bool writeHeaderLine = false;
-  // The design.
-  std::deque<Step> steps;
-  std::deque<MatrixStep> matrixSteps;
-  LayerStack layers;
-  Step* currentStep = nullptr;
-  int layerAutoRow = 0;
-
-  // Index of the step names beside `steps`; rebuilt after the export jobs
-  // rename the steps.
-  std::unordered_set<std::string> stepNames;
-  void RebuildStepNameIndex();
+  Design design;
+  Step* currentStep = nullptr;  // what step-scoped operations act on
+  int layerAutoRow = 0;         // the last row given to a layer added with row 0
 
  private:
-  // The work of slots 8 and 9, which act on the server created last.
-  Step* AddStepHere(const std::string& name, const double* xs, const double* ys, int count);
-  // "No current step" when there is none; true = refused.
-  bool NoCurrentStep();
+  // The body of a slot, with every exception reported as "Unexpected error
+  // in " + operation and turned into the slot's refusal (null, false).
+  template <typename Body>
+  auto Guarded(const char* operation, Body&& body) -> decltype(body());
+  // The same for a step-scoped slot: without a current step the body is not
+  // run and "No current step" is reported.
+  template <typename Body>
+  auto InCurrentStep(const char* operation, Body&& body) -> decltype(body(*currentStep));
+  // A write job, its unexpected failure and its "Write job '...' failed".
+  using Job = bool (*)(Design&, FileStore*, const Messages&);
+  [[nodiscard]] bool RunWriteJob(const char* operation, Job job, FileStore* store);
+  // Sends the error made of `parts`, swallowing whatever the host's sink (or
+  // building the text) throws.
+  template <typename... Parts>
+  void ReportQuietly(const Parts&... parts) const noexcept;
 
+  Messages messages_{messageSink};
   std::string odbJobName_;  // the buffer that GetOdbJobName hands out
 };
 

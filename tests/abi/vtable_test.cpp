@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/messages.h"
 #include "kelpie/kelpie.h"
 #include "model/records.h"
-#include "server/host_services.h"
 #include "shared_library.h"
 
 namespace kelpie::abi {
@@ -60,7 +60,9 @@ void SinkError(HandBuilt* h, const char* text, int zero) { h->Record(1, text, ze
 void SinkWarning(HandBuilt* h, const char* text, int zero) { h->Record(2, text, zero); }
 bool StoreMakeDirectory(HandBuilt* h, const char* path) { return h->Record(0, path, -1); }
 FileHandle StoreOpen(HandBuilt* h, const char* path) { return h->Record(1, path, h->nextHandle++); }
-bool StoreWrite(HandBuilt* h, FileHandle file, const char* text) { return h->Record(2, text, file); }
+bool StoreWrite(HandBuilt* h, FileHandle file, const char* text) {
+  return h->Record(2, text, file);
+}
 bool StoreClose(HandBuilt* h, FileHandle file) { return h->Record(3, "", file); }
 
 template <typename... F>
@@ -181,28 +183,28 @@ TEST_F(Library, DesignSlotsAndLowByteFlags) {
       server, 24, top, package, "R1", "10k", 1.0, 2.0, 90.0, 3);
   EXPECT_EQ(component->packageType->yMin, -2);
   EXPECT_EQ(component->partName, "10k");
-  EXPECT_EQ(component->mirrorMode, 3);
+  EXPECT_EQ(component->mirrorMode, MirrorMode::kMirrorBoth);
 
-  auto* arc = Slot<ArcFeature*, Layer*, double, double, double, double, double, double, int, double,
-                   Net*>(server, 28, top, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 0x280, 0.02, net);
+  auto* arc =
+      Slot<ArcFeature*, Layer*, double, double, double, double, double, double, int, double, Net*>(
+          server, 28, top, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 0x280, 0.02, net);
   EXPECT_TRUE(arc->clockwise);
   EXPECT_EQ(arc->width, 0.02);
   EXPECT_EQ(arc->net, net);
   EXPECT_TRUE(
       (Slot<bool, Layer*, D, D, int, double, int>(server, 31, top, kXs, kYs, 4, 0.03, 0x10002)));
   EXPECT_EQ(top->contours.at(0).width, 0.03);
-  EXPECT_TRUE(top->contours.at(0).flagA);
+  EXPECT_TRUE(top->contours.at(0).filled);
   EXPECT_TRUE((Slot<bool, Layer*, PadShape*, double, double, double, double>(server, 36, top, round,
-                                                                            0.0, 0.0, 1.0, 1.0)));
+                                                                             0.0, 0.0, 1.0, 1.0)));
   EXPECT_EQ(top->lines.at(0).width, 0.05);
   EXPECT_TRUE(Take().empty());
 }
 
 TEST(HostTables, WarningIsSinkEntry2) {  // the slots above do not reach it
   HandBuilt sink = HandBuiltSink();
-  messageSink = sink.AsSink();
-  SendWarning("Something to note");
-  messageSink = nullptr;
+  MessageSink* sinkPointer = sink.AsSink();
+  Messages(sinkPointer).Warning("Something to note");
   EXPECT_EQ(sink.calls, (Calls{{2, "Something to note", 0}}));
 }
 

@@ -12,6 +12,7 @@
 #include "checks.h"
 #include "design.h"
 #include "read_job.h"
+#include "job_store.h"
 #include "recording_host.h"
 #include "sample_board.h"
 
@@ -31,16 +32,14 @@ std::vector<std::string> Shown(const reader::Problems& problems) {
   return lines;
 }
 
-// Writes with a fresh server and sink; returns the store's files.
-std::map<std::string, std::string> Write(const Describe& describe, bool odb) {
+// Writes with a fresh server and sink into the store.
+void Write(const Describe& describe, bool odb, kelpie::test::JobStore& store) {
   kelpie::test::RecordingSink sink;
-  kelpie::test::RecordingStore store;
   IKELPIE* server = createkelpieserver(&sink, "kelpie_check_tests", kApiVersion);
   describe(*server);
   const bool written = odb ? server->WriteODB(&store) : server->WriteIDF(&store);
   deletekelpieserver(server);
   EXPECT_TRUE(written) << (sink.Errors().empty() ? "" : sink.Errors().front());
-  return store.files;
 }
 
 }  // namespace
@@ -53,20 +52,16 @@ void DescribeSampleBoard(IKELPIE& server) {
 }
 
 OdbJob WriteOdb(const Describe& describe) {
-  OdbJob job;
-  for (const auto& [storePath, bytes] : Write(describe, true)) {
-    std::string path = storePath;
-    for (char& c : path) c = c == '\\' ? '/' : c;
-    const std::size_t slash = path.find('/');
-    job.name = path.substr(0, slash);
-    job.files[path.substr(slash + 1)] = bytes;
-  }
-  return job;
+  kelpie::test::JobStore store;
+  Write(describe, true, store);
+  return OdbJob{store.job, store.files};
 }
 
 IdfFiles WriteIdf(const Describe& describe) {
+  kelpie::test::JobStore store;
+  Write(describe, false, store);
   IdfFiles idf;
-  for (const auto& [path, bytes] : Write(describe, false)) (path.ends_with(".emn") ? idf.board : idf.library) = bytes;
+  for (const auto& [path, bytes] : store.files) (path.ends_with(".emn") ? idf.board : idf.library) = bytes;
   return idf;
 }
 

@@ -52,6 +52,23 @@ const Fault kFaults[] = {
     {"feature_reference_wrong_kind", Replace("steps/pcb/eda/data", "FID C 3 18\n", "FID C 3 0\n"),
      "job/steps/pcb/eda/data:221: feature 0 of layer top is a surface"},
     {"summary_date", Replace("matrix/.matrix.sum", "DATE=", "DATE=3"), "job/matrix/.matrix.sum:3: DATE is not a date"},
+    {"package_out_of_range", Replace(kComponents, "CMP 4 2.1", "CMP 40 2.1"),
+     "job/steps/pcb/layers/comp_+_top/components:11: package 40 of U2 is not in the EDA data"},
+    {"subnet_out_of_range", Replace(kComponents, "N 2 17 1", "N 2 170 1"),
+     "job/steps/pcb/layers/comp_+_top/components:3: subnet 170 of U1 is not a subnet of net +5v"},
+    {"toeprint_subnet_elsewhere", Replace("steps/pcb/eda/data", "SNT TOP T 0 3\n", "SNT TOP T 0 30\n"),
+     "job/steps/pcb/eda/data:5: toeprint T 0 30 is in no components file"},
+    {"layer_number_off_the_layer_line", Replace("steps/pcb/eda/data", "FID C 3 18\n", "FID C 11 18\n"),
+     "job/steps/pcb/eda/data:221: layer number 11 is not on the LYR line (11 layers)"},
+    {"matrix_row_gap", Replace("matrix/matrix", "ROW=5\n", "ROW=50\n"), "job/matrix/matrix:46: row 50 is outside 1..11"},
+    {"user_symbol_missing", RemoveDirectory("symbols/dpak_tab/"),
+     "job/steps/pcb/layers/top/features:6: symbol dpak_tab is neither a standard symbol nor in symbols/dpak_tab"},
+    {"hole_without_tool", Replace("steps/pcb/layers/drill/tools", "DRILL_SIZE=40", "DRILL_SIZE=41"),
+     "job/steps/pcb/layers/drill/features:13: hole drilled with symbol r40, which no tool"},
+    {"line_with_rectangle", Replace(kTop, "L 1.192 1.025 1.83 1.025 9 P 0", "L 1.192 1.025 1.83 1.025 1 P 0"),
+     "job/steps/pcb/layers/top/features:90: line drawn with symbol rect30x35 (round or square needed)"},
+    {"text_attribute_off_the_table", Replace(kTop, "0;0=1,2=0", "0;0=10,2=0"),
+     "job/steps/pcb/layers/top/features:37: the value '10' of .geometry is not a number of the text table"},
 };
 
 TEST(PlantedFaults, EachIsCaughtAtItsFileAndLine) {

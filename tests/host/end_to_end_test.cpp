@@ -158,6 +158,44 @@ TEST(HostEndToEnd, FailuresGiveExitOneAndLeaveNoPartialOutput) {
   for (const std::string& path : AllPaths(scratch / "out")) EXPECT_FALSE(Contains(path, ".kelpie-export-")) << path;
 }
 
+// A second export into the same folder replaces the first whole: each
+// earlier output is moved aside before the new one takes its name, and
+// nothing of it (a layer the new design lacks) or of the staging is left.
+TEST(HostEndToEnd, ExportingAgainReplacesTheEarlierOutputsWhole) {
+  ScratchDirectory scratch;
+  WriteDesign(scratch.path(), [](Json& d) { d["layers"].push_back({{"name", "doc"}, {"row", 6}, {"type", "document"}}); });
+  ASSERT_EQ(RunExport({"design.json", "-q", "--idf", "--odb", "--zip", "-o", "out"}, scratch.path()).status, 0);
+  ASSERT_TRUE(fs::is_directory(scratch / "out/tiny/steps/pcb/layers/doc"));
+  WriteDesign(scratch.path(), [](Json& d) { d["job"]["comment"] = "second"; });
+  const RunResult run = RunExport({"design.json", "-q", "--idf", "--odb", "--zip", "-o", "out"}, scratch.path());
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(RunExport({"design.json", "-q", "--idf", "--odb", "--zip", "-o", "fresh"}, scratch.path()).status, 0);
+  EXPECT_EQ(AllPaths(scratch / "out"), AllPaths(scratch / "fresh"));
+  EXPECT_FALSE(fs::exists(scratch / "out/tiny/steps/pcb/layers/doc"));
+  EXPECT_TRUE(Contains(ReadFile(scratch / "out/tiny/misc/attrlist"), ".comment =  second\n"));
+}
+
+// A name longer than the file system allows is one clear error, before
+// anything is written.
+TEST(HostEndToEnd, OverlongNamesAreOneErrorAndWriteNothing) {
+  const std::vector<std::pair<std::function<void(Json&)>, std::string>> cases = {
+      {[](Json& d) { d["job"]["name"] = std::string(100000, 'j'); },
+       "the job name makes a file name of 100004 characters"},
+      {[](Json& d) { d["layers"].push_back({{"name", std::string(300, 'L') + " (doc)"}, {"row", 6}, {"type", "document"}}); },
+       "the layer name \"" + std::string(40, 'L') + "...\" makes a file name of 303 characters"},
+  };
+  for (const auto& [change, message] : cases) {
+    SCOPED_TRACE(message);
+    ScratchDirectory scratch;
+    WriteDesign(scratch.path(), change);
+    const RunResult run = RunExport({"design.json", "-o", "out"}, scratch.path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "kelpie-export: error: " + message + "; the file system of out allows 255 (shorten the name)\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(AllPaths(scratch.path()), std::vector<std::string>{"design.json"});
+  }
+}
+
 TEST(HostEndToEnd, NamesWithPercentSignsPrintVerbatim) {
   ScratchDirectory scratch;
   WriteDesign(scratch.path(), [](Json& d) {

@@ -1,6 +1,7 @@
 // The host's parts driven directly: path mapping, stores and the design reader.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -87,6 +88,42 @@ TEST(HostDesignReader, MillimetresAreConvertedAndReferencesScopedToTheirStep) {
        {"type": "line", "layer": "top", "from": [0, 0], "to": [1, 1], "width": 0.1, "net": "N"}]}]})",
                           "test.json", design, error));
   EXPECT_EQ(error, "test.json: $.steps[1].features[0].net: unknown net \"N\"");
+}
+
+// A written design reads back into the same records: the sample board, and
+// a design whose shapes and nets share names (written with ids), whose pin
+// pad feature names its pin, with a -0 angle and a matrix of its own.
+TEST(HostDesignWriter, WrittenDesignsReadBackUnchanged) {
+  const std::string tricky = R"({"job": {"name": "t"},
+    "layers": [{"name": "top", "type": "signal"}, {"name": "doc", "type": 9, "polarity": "negative", "context": "misc"}],
+    "steps": [{"name": "a", "profile": [[0, 0], [1, 0], [1, 1]],
+       "padShapes": [{"name": "p", "id": "p1", "shape": "round", "diameter": 0.1}, {"name": "p", "id": "p2", "kind": 3, "width": 0.1, "height": 0.2}],
+       "pinTypes": [{"name": "t", "pads": [{"shape": "p2", "layer": "top"}]}],
+       "nets": ["GND", {"name": "GND", "id": "g2"}],
+       "pins": [{"id": "v", "pinType": "t", "x": 0.5, "y": 0.5, "angle": -0.0, "kind": 3, "net": "g2"}],
+       "features": [{"type": "pinPad", "layer": "top", "shape": "p1", "pin": "v"},
+                    {"type": "contour", "layer": "doc", "points": [[0, 0], [1, 1], [0, 1]], "filled": false, "width": 0.01}]},
+      {"name": "b", "profile": [[0, 0], [2, 0], [2, 2]]}],
+    "matrix": ["b", "a"]})";
+  for (const std::string& text : {ReadFile(std::string(KELPIE_EXAMPLES_DIR) + "/sample-board.json"), tricky}) {
+    Design design;
+    std::string error;
+    ASSERT_TRUE(ReadDesign(text, "in.json", design, error)) << error;
+    const std::string written = DesignText(design);
+    Design again;
+    ASSERT_TRUE(ReadDesign(written, "written.json", again, error)) << error << "\n" << written;
+    EXPECT_EQ(DesignText(again), written);
+    EXPECT_EQ(again.steps.size(), design.steps.size());
+    EXPECT_EQ(again.matrix, design.matrix);
+  }
+  Design design;
+  std::string error;
+  ASSERT_TRUE(ReadDesign(tricky, "in.json", design, error)) << error;
+  EXPECT_TRUE(std::signbit(design.steps[0].pins[0].angle));
+  const std::string written = DesignText(design);
+  EXPECT_NE(written.find(R"("angle":-0.0)"), std::string::npos) << written;
+  EXPECT_NE(written.find(R"({"name":"GND","id":"net#1"})"), std::string::npos) << written;
+  EXPECT_NE(written.find(R"("matrix": ["b","a"])"), std::string::npos) << written;
 }
 
 }  // namespace

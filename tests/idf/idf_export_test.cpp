@@ -1,5 +1,6 @@
-// The IDF pair as a host sees it through slot 38: the board file (".emn"),
-// the library file (".emp"), the job's messages and what each failure leaves.
+// The IDF pair as a host sees it through slot 38: names that stay filtered,
+// the job's messages and what each failure leaves. The files' content on good
+// boards is checked by the golden tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,12 +49,6 @@ Lines CrLfLines(const RecordingStore& store, const std::string& path) {
   return lines;
 }
 
-Lines Join(std::initializer_list<Lines> parts) {
-  Lines all;
-  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 // Lines from the first one equal to `begin` up to and including `end`.
 Lines Section(const Lines& lines, const std::string& begin, const std::string& end) {
   const auto first = std::find(lines.begin(), lines.end(), begin);
@@ -64,86 +59,6 @@ Lines Section(const Lines& lines, const std::string& begin, const std::string& e
 const Lines kBothFiles = {"open BRD.emn", "close BRD.emn", "open BRD.emp", "close BRD.emp"};
 const Lines kJobInfos = {"Write job started: BRD", "Write BRD.emn complete",
                          "Write BRD.emp complete", "Write job 'BRD' complete"};
-const Lines kLibraryHeader = {
-    ".HEADER", "LIBRARY_FILE 3.0 \"Quillmark IDF Export\" <stamp> 1", ".END_HEADER"};
-const Lines kR0805Section = {".ELECTRICAL", "\"R0805\" \"R0805\" MM 0", "0 -1.016 -0.635 0",
-                             "0 1.016 -0.635 0", "0 1.016 0.635 0", "0 -1.016 0.635 0",
-                             "0 -1.016 -0.635 0", ".END_ELECTRICAL"};
-
-TEST(IdfExport, WritesBothExampleFilesLineByLine) {
-  ExampleBoard f;
-  ASSERT_TRUE(f.server->WriteIDF(&f.store));
-  // No summaries; the board file is closed before the library file is opened.
-  EXPECT_EQ(f.store.calls, kBothFiles);
-  EXPECT_EQ(CrLfLines(f.store, "BRD.emn"),
-            (Lines{".HEADER", "BOARD_FILE 3.0 \"Quillmark IDF Export\" <stamp> 1", "BRD MM",
-                   ".END_HEADER", ".BOARD_OUTLINE UNOWNED", "1.5875", "0 0 0 0", "0 254 -0 0",
-                   "0 254 127 0", "0 0 127 0", "0 0 0 0", ".END_BOARD_OUTLINE", ".DRILLED_HOLES",
-                   "0.762 25.4 25.4 PTH BOARD VIA UNOWNED", ".END_DRILLED_HOLES", ".PLACEMENT",
-                   "\"R0805\" \"R0805\" \"R1\"", "50.8 76.2 0.0 90 TOP PLACED", ".END_PLACEMENT"}));
-  EXPECT_EQ(CrLfLines(f.store, "BRD.emp"), Join({kLibraryHeader, kR0805Section}));
-  EXPECT_EQ(f.sink.Errors(), Lines{});
-  EXPECT_EQ(f.sink.Infos(), kJobInfos);
-}
-
-// Hole kinds, every mirror mode, and one library section per component, in order.
-TEST(IdfExport, WritesHolesPlacementsAndSectionsOfEveryKind) {
-  ExampleBoard f;
-  f.server->AddPackageType("UNUSED", -1, 1, -1, 1);
-  PackageType* sot23 = f.server->AddPackageType("SOT23", -0.06, 0.06, -0.05, 0.05);
-  const double cwX[] = {-0.05, -0.05, 0.05, 0.05}, cwY[] = {-0.03, 0.03, 0.03, -0.03};
-  f.server->SetPackageOutline(sot23, cwX, cwY, 4, 0.04);
-  PackageType* dpak = f.server->AddPackageType("DPAK", 0, 0, 0, 0);
-  const double ccwX[] = {0.1, 0.1, -0.1, -0.1}, ccwY[] = {0, 0.1, 0.1, -0.05};
-  f.server->SetPackageOutline(dpak, ccwX, ccwY, 4, 0.09);
-  f.server->AddComponent(f.top, sot23, "C1", "BC847", 0, 0, 0, 1);
-  f.server->AddComponent(f.bottom, f.r0805, "C2", "", -1, 0.5, 30, 2);
-  Component* c3 = f.server->AddComponent(f.bottom, dpak, "C3", "", 1.25, 0, 270, 3);
-  f.server->AddComponent(f.top, f.r0805, "C4", "", 1, 1, 10, 7);
-
-  PadShape* mtg = f.server->AddRoundPadShape("mtg", 0.125, 0);
-  PadShape* pin = f.server->AddRoundPadShape("pin", 0.04, 1);
-  PinType* type = f.server->AddPinType("p");
-  // Holes follow the layer order, not the order they were added in.
-  f.server->AddPad(f.server->AddDrillLayer("drill2", 5, f.top, f.bottom), pin, 7, 2);
-  // A component pin is a PIN whatever its kind; a free pin of kind 4 is a VIA;
-  // a free pin of another kind, or a pad without a pin, is a mounting hole.
-  f.server->AddPinPad(f.drill, pin, f.server->AddComponentPin(c3, type, 4.1, 4, 0, 0, 3, nullptr));
-  f.server->AddPinPad(f.drill, pin, f.server->AddPin(type, 0.5, 0.25, 0, 0, 4, nullptr));
-  f.server->AddPad(f.drill, mtg, 0.25, 4.75);
-  f.server->AddPinPad(f.drill, mtg, f.server->AddPin(type, 9, 4.5, 0, 0, 6, nullptr));
-  f.server->AddPad(f.top, mtg, 3, 3);                  // not a drill layer
-  f.server->AddPlainLine(f.drill, 0, 0, 1, 1, 0.01);  // not a pad
-  ASSERT_TRUE(f.server->WriteIDF(&f.store));
-
-  const Lines board = CrLfLines(f.store, "BRD.emn");
-  EXPECT_EQ(Section(board, ".DRILLED_HOLES", ".END_DRILLED_HOLES"),
-            (Lines{".DRILLED_HOLES", "0.762 25.4 25.4 PTH BOARD VIA UNOWNED",
-                   "1.016 104.14 101.6 PTH C3 PIN UNOWNED", "1.016 12.7 6.35 PTH BOARD VIA UNOWNED",
-                   "3.175 6.35 120.65 NPTH BOARD MTG UNOWNED",
-                   "3.175 228.6 114.3 NPTH BOARD MTG UNOWNED",
-                   "1.016 177.8 50.8 PTH BOARD MTG UNOWNED", ".END_DRILLED_HOLES"}));
-  EXPECT_EQ(Section(board, ".PLACEMENT", ".END_PLACEMENT"),
-            (Lines{".PLACEMENT", "\"R0805\" \"R0805\" \"R1\"", "50.8 76.2 0.0 90 TOP PLACED",
-                   "\"BC847\" \"BC847\" \"C1\"", "0 0 0.0 -0 TOP PLACED",
-                   "\"R0805\" \"R0805\" \"C2\"", "-25.4 12.7 0.0 150 BOTTOM PLACED",
-                   "\"DPAK\" \"DPAK\" \"C3\"", "31.75 0 0.0 450 BOTTOM PLACED",
-                   "\"R0805\" \"R0805\" \"C4\"", "25.4 25.4 0.0 10 TOP PLACED", ".END_PLACEMENT"}));
-  const Lines library = Join(
-      {kLibraryHeader, kR0805Section,
-       {".ELECTRICAL", "\"BC847\" \"BC847\" MM 1.016", "0 -1.27 -0.762 0", "0 1.27 -0.762 0",
-        "0 1.27 0.762 0", "0 -1.27 0.762 0", "0 -1.27 -0.762 0", ".END_ELECTRICAL"},
-       kR0805Section,
-       {".ELECTRICAL", "\"DPAK\" \"DPAK\" MM 2.286", "0 2.54 -0 0", "0 2.54 2.54 0",
-        "0 -2.54 2.54 0", "0 -2.54 -1.27 0", "0 2.54 -0 0", ".END_ELECTRICAL"},
-       kR0805Section});
-  EXPECT_EQ(CrLfLines(f.store, "BRD.emp"), library);
-  // The rectangle made for R0805 stays, and a second job writes the same file.
-  ASSERT_NE(f.r0805->outline, nullptr);
-  ASSERT_TRUE(f.server->WriteIDF(&f.store));
-  EXPECT_EQ(CrLfLines(f.store, "BRD.emp"), library);
-}
-
 // A second board: a clockwise triangle with corners on the negative y and
 // positive x axes, and names that lose their blanks and symbols for good.
 TEST(IdfExport, WritesAClockwiseOutlineAndFilteredNames) {
@@ -182,7 +97,10 @@ TEST(IdfExport, WritesAClockwiseOutlineAndFilteredNames) {
 
 TEST(IdfExport, OutlineFailuresLeaveOnlyTheBoardHeader) {
   const double xs[] = {0, 1, 1}, ys[] = {0, 0, 1};
-  const struct { int steps, points; const char* error; } cases[] = {
+  const struct {
+    int steps, points;
+    const char* error;
+  } cases[] = {
       {0, 3, "No step defined"},
       {2, 3, "IDF formatter can currently only support one step"},
       {1, 1, "Outline not defined for step OnlyOne"},  // a point and its closing repeat

@@ -131,17 +131,20 @@ sed 's/^/  | /' "$out/reader.log"
 # Every line the reader printed must be one we understand. The only
 # complaint allowed is the one about outlines of zero height: a package given
 # as a box only has height 0 in the library file, by design.
+# Names are quoted and may hold blanks: "name" "part" ...; the reader calls
+# a model name_part.
+quoted='function quoted(line, n,   k) { for (k = 1; match(line, /"[^"]*"/); k++) { if (k == n) return substr(line, RSTART + 1, RLENGTH - 2); line = substr(line, RSTART + RLENGTH) } return "" }'
 zero_height=$(tr -d '\r' < "$out/$job.emp" |
-  awk '/^\.ELECTRICAL$/ { getline; if ($NF == "0") { gsub(/"/, "", $1); gsub(/"/, "", $2); print $1 "_" $2 } }' |
+  awk "$quoted"' /^\.ELECTRICAL$/ { getline; if ($NF == "0") print quoted($0, 1) "_" quoted($0, 2) }' |
   sort -u)
 placed=$(tr -d '\r' < "$out/$job.emn" |
-  awk '/^\.PLACEMENT$/ { inside = 1; next } /^\.END_PLACEMENT$/ { inside = 0 }
-       inside && /^"/ { gsub(/"/, "", $1); gsub(/"/, "", $2); print $1 "_" $2 }' | sort -u)
+  awk "$quoted"' /^\.PLACEMENT$/ { inside = 1; next } /^\.END_PLACEMENT$/ { inside = 0 }
+       inside && /^"/ { print quoted($0, 1) "_" quoted($0, 2) }' | sort -u)
 report=$(sed -E 's/^[0-9]{2}:[0-9]{2}:[0-9]{2}: //' "$out/reader.log" |
   awk -v zero="$zero_height" '
     BEGIN { n = split(zero, list, "\n"); for (i = 1; i <= n; i++) if (list[i] != "") flat[list[i]] = 1 }
     /^Reading file: / || /^Writing file: / { next }
-    /^\* OBJECTn[0-9]+ = / { name = $4; gsub(/\x27/, "", name); object[$2] = name; print "mapped " name; next }
+    /^\* OBJECTn[0-9]+ = / { name = $0; sub(/^[^\x27]*\x27/, "", name); sub(/\x27$/, "", name); object[$2] = name; print "mapped " name; next }
     /^Errors writing 3D vertices to OBJECTn[0-9]+$/ {
       o = $NF
       if ((o in object) && (object[o] in flat)) { getline; if ($0 == "Write3DVertices(): top <= bottom") { print "zero-height " object[o]; next } }

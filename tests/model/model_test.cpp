@@ -1,16 +1,16 @@
-// Turning sums and walk orders of closed outlines; the outer layers of the
-// stack, and the pad of a pin type on an outer layer.
+// Turning sums and walk orders of closed outlines, point rotation, and the
+// outer layers of the stack as the exports ask for them.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "model/contour.h"
-#include "model/layer_stack.h"
+#include "model/design.h"
+#include "model/geometry.h"
+#include "output/text.h"
 #include "recording_host.h"
-#include "server/server.h"
 
 namespace kelpie::test {
 namespace {
@@ -23,44 +23,66 @@ Contour Closed(std::initializer_list<double> xs, std::initializer_list<double> y
   return contour;
 }
 
-std::pair<int, int> Walk(Contour& contour, bool clockwise) {
-  SetWalkOrder(contour.points, clockwise);
-  return {contour.points.walkStart, contour.points.walkStep};
+std::pair<int, int> Walked(const Contour& contour, bool clockwise) {
+  const Walk walk = WalkOrder(contour.points, clockwise);
+  return {walk.start, walk.step};
 }
 
 TEST(Contour, TurnSumsAndWalkOrders) {
   // The square both ways: three turns are seen, the one at the first corner
   // never; the repeated first point is the fifth entry.
-  Contour cw = Closed({0, 0, 1, 1}, {0, 1, 1, 0});
-  Contour ccw = Closed({0, 1, 1, 0}, {0, 0, 1, 1});
+  const Contour cw = Closed({0, 0, 1, 1}, {0, 1, 1, 0});
+  const Contour ccw = Closed({0, 1, 1, 0}, {0, 0, 1, 1});
   ASSERT_EQ(cw.points.Count(), 5);
   EXPECT_DOUBLE_EQ(cw.points.turnSum, 270);
   EXPECT_DOUBLE_EQ(ccw.points.turnSum, -270);
-  EXPECT_EQ(Walk(cw, true), std::make_pair(0, 1));
-  EXPECT_EQ(Walk(cw, false), std::make_pair(4, -1));
-  EXPECT_EQ(Walk(ccw, true), std::make_pair(4, -1));
-  EXPECT_EQ(Walk(ccw, false), std::make_pair(0, 1));
+  EXPECT_EQ(Walked(cw, true), std::make_pair(0, 1));
+  EXPECT_EQ(Walked(cw, false), std::make_pair(4, -1));
+  EXPECT_EQ(Walked(ccw, true), std::make_pair(4, -1));
+  EXPECT_EQ(Walked(ccw, false), std::make_pair(0, 1));
 
   // A reflex corner; a repeated first point, whose zero-length segment has
   // bearing 0 (a turn from 270 to 0); a reversal is +180, never -180.
   EXPECT_DOUBLE_EQ(Closed({0, 0, 1, 1, 2, 2}, {0, 2, 2, 1, 1, 0}).points.turnSum, 270);
   EXPECT_DOUBLE_EQ(Closed({0, 0, 1, 1, 0}, {0, 1, 1, 0, 0}).points.turnSum, 360);
   EXPECT_DOUBLE_EQ(Closed({0, 1, 2}, {0, 0, 0}).points.turnSum, 180);
-  Contour dot = Closed({3}, {4});
+  const Contour dot = Closed({3}, {4});
   EXPECT_EQ(dot.points.turnSum, 0);
-  EXPECT_EQ(Walk(dot, true), std::make_pair(1, -1));  // a sum of 0 is not clockwise
+  EXPECT_EQ(Walked(dot, true), std::make_pair(1, -1));  // a sum of 0 is not clockwise
+}
+
+TEST(Geometry, RotatePointTurnsClockwise) {
+  // In any quadrant and beyond a full circle; angle 0 leaves -0.
+  for (const auto& [x, y, angle, text] : {std::tuple(1.0, 0.0, 90.0, "-0 -1"),
+                                          {0.0, 1.0, 90.0, "1 0"},
+                                          {10.0, 0.0, 0.0, "10 -0"},
+                                          {0.0, -5.0, 0.0, "-0 -5"},
+                                          {0.0, 0.0, 0.0, "0 0"},
+                                          {3.0, 4.0, 30.0, "4.598076 1.964102"},
+                                          {-5.0, -1.0, 400.0, "-4.47301 2.447894"},
+                                          {-2.0, 7.0, -45.0, "-6.363961 3.535534"},
+                                          {6.0, -6.0, 270.0, "6 6"}}) {
+    double rx = x;
+    double ry = y;
+    RotatePoint(rx, ry, angle);
+    EXPECT_EQ(NumberToText(rx) + " " + NumberToText(ry), text) << x << " " << y << " " << angle;
+  }
 }
 
 const std::string kOneSignal =
     "Component top and bottom layers defined but only found 1 signal layer";
 const std::string kNoComponent = "There must be at least 1 component layer";
-const int kCT = kLayerComponentTop, kCB = kLayerComponentBottom, kS = kLayerSignal;
+const LayerKind kCT = LayerKind::kComponentTop;
+const LayerKind kCB = LayerKind::kComponentBottom;
+const LayerKind kS = LayerKind::kSignal;
 
 struct Stack {
-  ServerFixture f;
-  LayerStack& stack = static_cast<KELPIE*>(f.server)->layers;
-  Layer* Add(const char* name, int row, int type) {
-    return f.server->AddLayer(name, row, type, kPolarityPositive, kContextBoard);
+  RecordingSink sink;
+  MessageSink* sinkPointer = &sink;
+  Messages messages{sinkPointer};
+  Design design;
+  Layer* Add(const char* name, int row, LayerKind kind) {
+    return design.AddLayer(name, row, kind, Polarity::kPositive, MatrixContext::kBoard, messages);
   }
 };
 
@@ -68,7 +90,7 @@ std::string Name(const Layer* layer) { return layer != nullptr ? layer->name : "
 
 TEST(LayerStack, ResolveStack) {
   struct Case {
-    std::vector<std::tuple<const char*, int, int>> layers;
+    std::vector<std::tuple<const char*, int, LayerKind>> layers;
     std::string resolved, error;  // top, bottom signal; top, bottom component
   };
   const Case cases[] = {
@@ -82,33 +104,39 @@ TEST(LayerStack, ResolveStack) {
   };
   for (const Case& c : cases) {
     Stack s;
-    for (const auto& [name, row, type] : c.layers) s.Add(name, row, type);
-    EXPECT_EQ(s.stack.ResolveStack(), !c.error.empty()) << c.resolved;
-    EXPECT_EQ(Name(s.stack.topSignal) + " " + Name(s.stack.bottomSignal) + " " +
-                  Name(s.stack.componentTop) + " " + Name(s.stack.componentBottom),
+    for (const auto& [name, row, kind] : c.layers) s.Add(name, row, kind);
+    EXPECT_EQ(ResolveStack(s.design.layers, s.messages), c.error.empty()) << c.resolved;
+    const StackSides& sides = s.design.layers.sides;
+    EXPECT_EQ(Name(sides.topSignal) + " " + Name(sides.bottomSignal) + " " +
+                  Name(sides.componentTop) + " " + Name(sides.componentBottom),
               c.resolved);
-    EXPECT_EQ(s.f.sink.Errors(), c.error.empty() ? Texts{} : Texts{c.error});
+    EXPECT_EQ(s.sink.Errors(), c.error.empty() ? Texts{} : Texts{c.error});
   }
 }
 
-// The pad lookup resolves the stack only while no component layer is known.
-TEST(LayerStack, FindPinTypePadOnOuterLayers) {
+// The stack is resolved at each request while no component layer is known,
+// and never again once one is, so later layers do not take over.
+TEST(LayerStack, OuterLayersResolveOnDemand) {
   Stack s;
   Layer* l3 = s.Add("l3", 3, kS);
   Layer* l1 = s.Add("l1", 1, kS);
-  const double xy[] = {0, 1, 1};
-  s.f.server->AddStep("pcb", xy, xy, 3);
-  PadShape* shape = s.f.server->AddRoundPadShape("r", 0.06, 1);
-  PinType* pinType = s.f.server->AddPinType("p");
-  for (Layer* layer : {l3, l1, l1}) s.f.server->AddPinTypePad(pinType, shape, layer);
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), nullptr);  // fails and says so
+  OuterLayers outer(s.design.layers, s.messages);
+  EXPECT_EQ(outer.Side(true), nullptr);
+  EXPECT_EQ(outer.Side(false), nullptr);
   s.Add("ct", 2, kCT);
   s.Add("cb", 9, kCB);
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads.at(1));  // the first on l1
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, false), &pinType->pads.at(0));
-  s.Add("l0", -1, kS);  // a new outermost layer does not take over
-  EXPECT_EQ(FindPinTypePad(s.stack, *pinType, true), &pinType->pads.at(1));
-  EXPECT_EQ(s.f.sink.Errors(), Texts{kNoComponent});
+  EXPECT_EQ(outer.Side(true), l1);
+  EXPECT_EQ(outer.Side(false), l3);
+  s.Add("l0", -1, kS);
+  EXPECT_EQ(outer.Side(true), l1);
+  EXPECT_EQ(s.design.layers.sides.topSignal, l1);  // the design keeps the resolution
+  EXPECT_EQ(s.sink.Errors(), Texts(2, kNoComponent));
+
+  PinType pinType;
+  PadShape shape;
+  pinType.pads = {{&shape, l3}, {&shape, l1}, {&shape, l1}};
+  EXPECT_EQ(FindPinTypePad(pinType, l1), &pinType.pads.at(1));  // the first on the layer
+  EXPECT_EQ(FindPinTypePad(pinType, nullptr), nullptr);
 }
 
 }  // namespace

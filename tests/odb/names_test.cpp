@@ -1,7 +1,9 @@
 // The two name filters and the words of the matrix enumerations.
+#include "odb/names.h"
+
 #include <gtest/gtest.h>
 
-#include "odb/names.h"
+#include "idf/idf_text.h"
 #include "recording_host.h"
 
 namespace kelpie::test {
@@ -12,9 +14,15 @@ TEST(Names, LegalNames) {
     std::string text, odb, idf;
   };
   const Case cases[] = {
-      {"Top Copper", "topcopper", "TopCopper"}, {"GND/1", "gnd1", "GND1"}, {"___", "___", "___"},
-      {"R1.A+B", "r1.a+b", "R1.A+B"}, {"$NONE$", "$NONE$", "NONE"}, {"$none$", "none", "none"},
-      {" $NONE$", "none", "NONE"}, {"", "", ""}, {std::string("a\0b", 3), "ab", "ab"},
+      {"Top Copper", "topcopper", "TopCopper"},
+      {"GND/1", "gnd1", "GND1"},
+      {"___", "___", "___"},
+      {"R1.A+B", "r1.a+b", "R1.A+B"},
+      {"$NONE$", "$NONE$", "NONE"},
+      {"$none$", "none", "none"},
+      {" $NONE$", "none", "NONE"},
+      {"", "", ""},
+      {std::string("a\0b", 3), "ab", "ab"},
       {"[@`{~]/:", "", ""},  // next to the kept ranges
       {"a-b_c.d+e\\f#g(h)i\tj%k", "a-b_c.d+efghijk", "a-b_c.d+efghijk"},
       {"Caf\xC3\xA9 \xC9T\xE9", "caft", "CafT"},  // bytes above 127 go
@@ -26,19 +34,25 @@ TEST(Names, LegalNames) {
 }
 
 TEST(Names, EnumerationWords) {
-  ServerFixture f;  // for the sink
-  const char* const types[] = {"NOTSET", "SIGNAL", "POWER_GROUND", "MIXED", "SOLDER_MASK",
-                               "SOLDER_PASTE", "SILK_SCREEN", "DRILL", "ROUT", "DOCUMENT",
-                               "COMPONENTTOP", "COMPONENTBOTTOM", "MASK", "ERROR"};
-  for (int type = 0; type <= 13; ++type) EXPECT_EQ(LayerTypeToName(type), types[type]);
+  RecordingSink sink;
+  MessageSink* sinkPointer = &sink;
+  const Messages messages(sinkPointer);
+  const char* const types[] = {"NOTSET",      "SIGNAL",       "POWER_GROUND", "MIXED",
+                               "SOLDER_MASK", "SOLDER_PASTE", "SILK_SCREEN",  "DRILL",
+                               "ROUT",        "DOCUMENT",     "COMPONENTTOP", "COMPONENTBOTTOM",
+                               "MASK",        "ERROR"};
+  for (int type = 0; type <= 13; ++type)
+    EXPECT_EQ(LayerKindWord(LayerKind{type}, messages), types[type]);
   const char* const polarities[] = {"NOTSET", "POSITIVE", "NEGATIVE", "ERROR"};
   const char* const contexts[] = {"NOTSET", "BOARD", "MISC", "ERROR"};
-  for (int value = 0; value <= 3; ++value) EXPECT_EQ(PolarityToName(value), polarities[value]);
-  for (int value = 0; value <= 3; ++value) EXPECT_EQ(ContextToName(value), contexts[value]);
-  EXPECT_EQ(LayerTypeToName(-1), "ERROR");
-  EXPECT_EQ(f.sink.Errors(), (std::vector<std::string>{
-                                 "Layer enum not valid: 13", "Polarity enum not valid: 3",
-                                 "Context enum not valid: 3", "Layer enum not valid: -1"}));
+  for (int value = 0; value <= 3; ++value) {
+    EXPECT_EQ(PolarityWord(Polarity{value}, messages), polarities[value]);
+    EXPECT_EQ(ContextWord(MatrixContext{value}, messages), contexts[value]);
+  }
+  EXPECT_EQ(LayerKindWord(LayerKind{-1}, messages), "ERROR");
+  EXPECT_EQ(sink.Errors(),
+            (std::vector<std::string>{"Layer enum not valid: 13", "Polarity enum not valid: 3",
+                                      "Context enum not valid: 3", "Layer enum not valid: -1"}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// A board described through the public interface, exported as an ODB++ job
-// into a recording store or handed to one writer on its own.
+// A board described through the public interface and exported as an ODB++
+// job into a recording store.
 #ifndef KELPIE_TESTS_ODB_JOB_BOARD_H
 #define KELPIE_TESTS_ODB_JOB_BOARD_H
 
@@ -10,10 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "odb/odb_writers.h"
+#include "model/records.h"
 #include "recording_host.h"
-#include "server/host_services.h"
-#include "server/server.h"
 
 namespace kelpie::test {
 namespace {
@@ -39,18 +37,14 @@ struct JobBoard {
     if (!stack) return;
     ctop = host->AddLayer("ctop", 1, kLayerComponentTop, kPolarityPositive, kContextBoard);
     top = host->AddLayer("top", 2, kLayerSignal, kPolarityPositive, kContextBoard);
-    if (withInner) inner = host->AddLayer("inner", 3, kLayerSignal, kPolarityPositive, kContextBoard);
+    if (withInner)
+      inner = host->AddLayer("inner", 3, kLayerSignal, kPolarityPositive, kContextBoard);
     bottom = host->AddLayer("bottom", 4, kLayerSignal, kPolarityPositive, kContextBoard);
     cbot = host->AddLayer("cbot", 5, kLayerComponentBottom, kPolarityPositive, kContextBoard);
     const double xs[] = {0, 4, 4, 0}, ys[] = {0, 0, 3, 3};
     step = host->AddStep("pcb", xs, ys, 4);
   }
   bool Export() { return host->WriteODB(&store); }
-  // What the job sets up before its writers run, for a writer called alone.
-  void WriteAlone() {
-    fileStore = &store;
-    static_cast<KELPIE*>(host)->writeHeaderLine = true;
-  }
   // The lines of a file after its header line (which must be there).
   Lines Body(const std::string& path) const {
     const Lines lines = store.Lines(path);
@@ -75,7 +69,8 @@ inline void ExpectFailure(const std::function<void(JobBoard&)>& setUp, const Lin
   setUp(b);
   b.f.sink.Clear();
   EXPECT_FALSE(b.Export());
-  EXPECT_EQ(b.f.sink.Errors(), Join({errors, {"Write job '" + std::string(b.host->GetOdbJobName()) + "' failed"}}));
+  EXPECT_EQ(b.f.sink.Errors(),
+            Join({errors, {"Write job '" + std::string(b.host->GetOdbJobName()) + "' failed"}}));
   EXPECT_EQ(b.store.opened.empty() ? "" : b.store.opened.back(), lastOpened);
   Lines last;
   for (const std::string& path : b.store.opened)

@@ -1,7 +1,6 @@
 // The whole ODB++ job: tree, summaries, renaming, cross references, failures.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <sstream>
 #include <string>
 
@@ -23,24 +22,29 @@ struct RichBoard : JobBoard {
     Layer* drill = host->AddDrillLayer("Drill", 6, top, bottom);
     const double xs[] = {0, 4, 4, 0}, ys[] = {0, 0, 3, 3};
     PadShape* poly = host->AddPolygonPadShape("Poly A", kSquareX, kSquareY, 4);
-    PadShape *pad = host->AddRoundPadShape("r40", 0.04, 1), *hole = host->AddRoundPadShape("d12", 0.012, 1);
+    PadShape *pad = host->AddRoundPadShape("r40", 0.04, 1),
+             *hole = host->AddRoundPadShape("d12", 0.012, 1);
     PinType* smd = host->AddPinType("smd\xe9");
     host->AddPinTypePad(smd, poly, top);
     host->AddPinTypePad(smd, pad, bottom);
     PackageType* chips[] = {host->AddPackageType("chip_t", -0.05, 0.05, -0.02, 0.02),
                             host->AddPackageType("chip_b", -0.05, 0.05, -0.02, 0.02)};
-    for (int i = 0; i < 4; ++i) host->AddPackagePin(chips[i / 2], smd, "p", i % 2 ? 0.03 : -0.03, 0, 0, i % 2 + 1);
+    for (int i = 0; i < 4; ++i)
+      host->AddPackagePin(chips[i / 2], smd, "p", i % 2 ? 0.03 : -0.03, 0, 0, i % 2 + 1);
     Net* nets[] = {host->AddNet("a"), host->AddNet("b"), host->AddNet("gnd"), nullptr};
     const int netOf[3][2] = {{0, 2}, {1, 2}, {0, 3}};  // the pins' nets, component by component
     for (int c = 0; c < 3; ++c) {
       const std::string reference = "R" + std::to_string(c);
-      Component* part = host->AddComponent(c == 1 ? cbot : ctop, chips[c == 1], reference.c_str(), "", c + 1, 1, 0, 0);
+      Component* part = host->AddComponent(c == 1 ? cbot : ctop, chips[c == 1], reference.c_str(),
+                                           "", c + 1, 1, 0, 0);
       for (int i = 0; i < 2; ++i)
-        host->AddPinPad(c == 1 ? bottom : top, c == 1 ? pad : poly,
-                        host->AddComponentPin(part, smd, c + 0.97 + 0.06 * i, 1, 0, 0, 1, nets[netOf[c][i]]));
+        host->AddPinPad(
+            c == 1 ? bottom : top, c == 1 ? pad : poly,
+            host->AddComponentPin(part, smd, c + 0.97 + 0.06 * i, 1, 0, 0, 1, nets[netOf[c][i]]));
     }
     Pin* via = host->AddPin(host->AddPinType("via"), 2, 2, 0, 0, 3, nets[1]);
-    for (Layer* layer : {top, inner, bottom, drill}) host->AddPinPad(layer, layer == drill ? hole : pad, via);
+    for (Layer* layer : {top, inner, bottom, drill})
+      host->AddPinPad(layer, layer == drill ? hole : pad, via);
     host->AddContour(top, xs, ys, 3, 0, 1);
     host->AddContour(top, xs, ys, 4, 0.01, 0);
     host->AddLine(top, 1, 1, 2, 2, 0.01, nets[0]);
@@ -56,7 +60,8 @@ struct RichBoard : JobBoard {
 
 Lines StepFiles(const std::string& step, bool withComponents) {
   const std::string s = kJob + "\\steps\\" + step + "\\";
-  Lines files = {s + "profile", s + ".profile.sum", s + "attrlist", s + "stephdr", s + ".stephdr.sum"};
+  Lines files = {s + "profile", s + ".profile.sum", s + "attrlist", s + "stephdr",
+                 s + ".stephdr.sum"};
   for (const std::string layer : kLayerNames) {
     const std::string d = s + "layers\\" + layer + "\\";
     files.push_back(d + "features");
@@ -65,11 +70,14 @@ Lines StepFiles(const std::string& step, bool withComponents) {
   }
   files.push_back(s + "eda\\data");
   if (withComponents)
-    files.insert(files.end(), {s + "layers\\comp_+_top\\components", s + "layers\\comp_+_bot\\components"});
+    files.insert(files.end(),
+                 {s + "layers\\comp_+_top\\components", s + "layers\\comp_+_bot\\components"});
   return Join({files, {s + "netlists\\cadnet\\netlist", s + "netlists\\cadnet\\.netlist.sum"}});
 }
 
-TEST(OdbJob, WritesTheTreeInOrderWithSummariesThatMatchTheBytesWritten) {
+// The order of the files and of the directories asked for; the renamed
+// names in the duplicate checks. (The files themselves: the golden tests.)
+TEST(OdbJob, WritesTheTreeInOrderAndRenamesForGood) {
   RichBoard b;
   b.f.sink.Clear();
   ASSERT_TRUE(b.Export());
@@ -77,8 +85,9 @@ TEST(OdbJob, WritesTheTreeInOrderWithSummariesThatMatchTheBytesWritten) {
   for (const std::string shape : {"polya", "polyb"})
     for (const std::string file : {"attrlist", ".attrlist.sum", "features", ".features.sum"})
       expected.push_back(kJob + "\\symbols\\" + shape + "\\" + file);
-  for (const std::string file : {"matrix\\matrix", "matrix\\.matrix.sum", "fonts\\standard", "misc\\attrlist",
-                                 "misc\\info", "misc\\job_name", "misc\\last_read", "misc\\last_save"})
+  for (const std::string file :
+       {"matrix\\matrix", "matrix\\.matrix.sum", "fonts\\standard", "misc\\attrlist", "misc\\info",
+        "misc\\job_name", "misc\\last_read", "misc\\last_save"})
     expected.push_back(kJob + "\\" + file);
   EXPECT_EQ(b.store.opened, Join({expected, StepFiles("pcb", true), StepFiles("panel", false)}));
 
@@ -91,20 +100,6 @@ TEST(OdbJob, WritesTheTreeInOrderWithSummariesThatMatchTheBytesWritten) {
   }
   EXPECT_EQ(directories, fileDirectories);
 
-  // Each file has the header line; each summary the size and signed byte sum.
-  ASSERT_NE(b.store.files.at(kJob + "\\steps\\pcb\\layers\\top\\features").find('\xe9'), std::string::npos);
-  for (const auto& [path, bytes] : b.store.files) {
-    const size_t slash = path.rfind('\\');
-    if (path[slash + 1] == '.') continue;
-    EXPECT_EQ(bytes.rfind(std::string(kHeaderLine) + "\n", 0), 0u) << path;
-    const Lines summary = b.store.Lines(path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".sum");
-    if (summary.empty()) continue;
-    std::int32_t sum = 0;
-    for (const char c : bytes) sum += static_cast<signed char>(c);
-    ASSERT_EQ(summary.size(), 6u) << path;
-    EXPECT_EQ(Lines(summary.begin(), summary.begin() + 2),
-              (Lines{"SIZE=" + std::to_string(bytes.size()), "SUM=" + std::to_string(sum)})) << path;
-  }
   EXPECT_EQ(b.f.sink.Infos().front(), "Write job started: " + kJob);
   EXPECT_EQ(b.f.sink.Infos().back(), "Write job '" + kJob + "' complete");
 
@@ -112,8 +107,9 @@ TEST(OdbJob, WritesTheTreeInOrderWithSummariesThatMatchTheBytesWritten) {
   for (const char* name : {"chipt", "Chip T"}) b.host->AddPackageType(name, 0, 1, 0, 1);
   for (const char* name : {"drill", "Drill"}) b.host->AddLayer(name, 9, kLayerSignal, 1, 1);
   for (const char* name : {"panel", "Panel"}) b.host->AddStep(name, kSquareX, kSquareY, 4);
-  EXPECT_EQ(b.f.sink.Errors(), (Lines{"Package type chipt already defined.", "Layer drill already defined.",
-                                      "Step panel already defined."}));
+  EXPECT_EQ(b.f.sink.Errors(),
+            (Lines{"Package type chipt already defined.", "Layer drill already defined.",
+                   "Step panel already defined."}));
 }
 
 TEST(OdbJob, EveryFeatureIdAndEveryToeprintOfTheEdaDataPointsWhereItShould) {
@@ -124,7 +120,8 @@ TEST(OdbJob, EveryFeatureIdAndEveryToeprintOfTheEdaDataPointsWhereItShould) {
   for (const std::string layer : kLayerNames) {
     kinds.emplace_back();
     for (const std::string& line : b.store.Lines(step + "layers\\" + layer + "\\features"))
-      if (line == "S P 0" || (line.find_first_of("PLA") == 0 && line.find(' ') == 1)) kinds.back() += line[0];
+      if (line == "S P 0" || (line.find_first_of("PLA") == 0 && line.find(' ') == 1))
+        kinds.back() += line[0];
   }
   // Every feature id names a record of the kind its subnet needs.
   std::vector<Lines> subnets;  // by net number
@@ -143,14 +140,16 @@ TEST(OdbJob, EveryFeatureIdAndEveryToeprintOfTheEdaDataPointsWhereItShould) {
     EXPECT_EQ(kinds[layer][index], needed) << line;
     ++featureIds;
   }
-  EXPECT_EQ(featureIds, 14);      // 3 traces, 6 component pads, 4 via pads, 1 plane
-  ASSERT_EQ(subnets.size(), 4u);  // a, b, gnd and the job's $NONE$, which the pin without net joined
+  EXPECT_EQ(featureIds, 14);  // 3 traces, 6 component pads, 4 via pads, 1 plane
+  ASSERT_EQ(subnets.size(),
+            4u);  // a, b, gnd and the job's $NONE$, which the pin without net joined
 
   // Every toeprint names its net and the subnet that lists this very pin.
   int toeprints = 0;
   for (const std::string side : {"T", "B"}) {
     int component = -1;
-    const std::string file = step + "layers\\comp_+_" + (side == "T" ? "top" : "bot") + "\\components";
+    const std::string file =
+        step + "layers\\comp_+_" + (side == "T" ? "top" : "bot") + "\\components";
     for (const std::string& line : b.store.Lines(file)) {
       std::istringstream in(line);
       std::string kind, pin, skip;
@@ -159,7 +158,9 @@ TEST(OdbJob, EveryFeatureIdAndEveryToeprintOfTheEdaDataPointsWhereItShould) {
       component += kind == "CMP";
       if (kind != "TOP" || !(in >> skip >> skip >> skip >> skip >> net >> subnet)) continue;
       ASSERT_TRUE(net < subnets.size() && subnet < subnets[net].size()) << line;
-      EXPECT_EQ(subnets[net][subnet], "SNT TOP " + side + " " + std::to_string(component) + " " + pin) << line;
+      EXPECT_EQ(subnets[net][subnet],
+                "SNT TOP " + side + " " + std::to_string(component) + " " + pin)
+          << line;
       ++toeprints;
     }
   }
@@ -176,8 +177,8 @@ TEST(OdbJob, FailuresEndTheTreeWhereTheyHappen) {
         b.host->AddPolygonPadShape("poly", kSquareX, kSquareY, 4);
       },
       {"Board thickness 0"}, "board\\fonts\\standard", {"ECHAR"});
-  ExpectFailure([](JobBoard& b) { b.host->AddStep("%%%", kSquareX, kSquareY, 4); }, {"Step name not set"}, pcbDone,
-                netlist);
+  ExpectFailure([](JobBoard& b) { b.host->AddStep("%%%", kSquareX, kSquareY, 4); },
+                {"Step name not set"}, pcbDone, netlist);
   ExpectFailure([](JobBoard& b) { b.host->AddStep("bad", kSquareX, kSquareY, 0); },
                 {"Outline not defined for step bad"}, pcbDone, netlist);
   JobBoard b;

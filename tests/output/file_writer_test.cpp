@@ -1,5 +1,7 @@
-// cFileWriter through a recording store: line endings, header line, counts
+// FileWriter through a recording store: line endings, header line, counts
 // and signed checksums, pending lines, handle 0, failures and the summary.
+#include "output/file_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -7,24 +9,16 @@
 #include <stdexcept>
 
 #include "output/clock.h"
-#include "output/file_writer.h"
 #include "recording_host.h"
-#include "server/host_services.h"
-#include "server/server.h"
 
 namespace kelpie::test {
 namespace {
 
 using Texts = std::vector<std::string>;
 
-// A server for the two switches and a store that throws on `throwOn`.
+// An output target on a store that throws on `throwOn`.
 struct Job : RecordingStore {
-  Job(bool crlf, bool header) {
-    static_cast<KELPIE*>(f.server)->useCrLf = crlf;
-    static_cast<KELPIE*>(f.server)->writeHeaderLine = header;
-    fileStore = this;
-  }
-  ~Job() { fileStore = nullptr; }
+  Job(bool crlf, bool header) : target{*this, messages, crlf ? "\r\n" : "\n", header} {}
   FileHandle Open(const char* path) override {
     if (throwOn == path) throw std::runtime_error("open failed");
     return RecordingStore::Open(path);
@@ -33,44 +27,45 @@ struct Job : RecordingStore {
     if (throwOn == text) throw std::runtime_error("disk full");
     return RecordingStore::Write(handle, text);
   }
-  ServerFixture f;
+  RecordingSink sink;
+  MessageSink* sinkPointer = &sink;
+  Messages messages{sinkPointer};
+  OutputTarget target;
   std::string throwOn;
 };
 
 TEST(FileWriter, LinesCountsAndSummary) {
   unsetenv("SOURCE_DATE_EPOCH");  // the clock's own local time
   Job job(false, true);
-  cFileWriter w("d", "f", true);
-  EXPECT_EQ(w.byteCount, 31);  // the header line, counted
-  w.WriteLine("\x80\x81");     // bytes of 0x80 and above count negative
-  EXPECT_FALSE(w.BeginLine("first"));
+  FileWriter w(job.target, "d", "f", true);
+  EXPECT_EQ(w.byteCount(), 31);  // the header line, counted
+  w.WriteLine("\x80\x81");       // bytes of 0x80 and above count negative
+  w.BeginLine("first");
   w.AddNumber(1.5);
   w.Append("x");
   w.AppendNumber(-0.0000004);
-  EXPECT_TRUE(w.BeginLine("second"));  // refused: the pending line stays
+  w.BeginLine("second");  // refused: the pending line stays
   w.EndLine("end");
   w.AddField("lead");  // no BeginLine: the line starts with a blank
   w.EndLine("tail");
-  EXPECT_FALSE(w.WriteRectangleRecord(0, 0, 2, 1, 10, 20));
-  EXPECT_FALSE(w.WriteCircleRecord(0.5, 1, 2));
   w.Append("dropped");  // never ended: Close drops it silently
   const std::time_t before = std::time(nullptr);
   w.Close();
   const std::time_t after = std::time(nullptr);
   const std::string text = job.files["d\\f"];
-  EXPECT_EQ(text, "# KELPIE converter version 211\n\x80\x81\nfirst 1.5x-0 end\n lead tail\n"
-                  "RC 10 20 2 1\nCR 1 2 0.5\n");
+  EXPECT_EQ(text, "# KELPIE converter version 211\n\x80\x81\nfirst 1.5x-0 end\n lead tail\n");
   std::int32_t sum = 0;
   for (const char c : text) sum += static_cast<signed char>(c);
-  EXPECT_EQ(w.byteCount, static_cast<std::int32_t>(text.size()));
-  EXPECT_EQ(w.checksum, sum);
-  EXPECT_EQ(job.f.sink.Errors(), Texts{"Previous line was not completed: first 1.5x-0"});
+  EXPECT_EQ(w.byteCount(), static_cast<std::int32_t>(text.size()));
+  EXPECT_EQ(w.checksum(), sum);
+  EXPECT_EQ(job.sink.Errors(), Texts{"Previous line was not completed: first 1.5x-0"});
 
   std::smatch m;
   const std::string summary = job.files["d\\.f.sum"];
-  ASSERT_TRUE(std::regex_match(summary, m, std::regex("SIZE=(\\d+)\nSUM=(-?\\d+)\nDATE=(.*)\n"
-                                                      "TIME=\\d\\d:\\d\\d:\\d\\d\n"
-                                                      "VERSION=123\nUSER=USER\n")))
+  ASSERT_TRUE(std::regex_match(summary, m,
+                               std::regex("SIZE=(\\d+)\nSUM=(-?\\d+)\nDATE=(.*)\n"
+                                          "TIME=\\d\\d:\\d\\d:\\d\\d\n"
+                                          "VERSION=123\nUSER=USER\n")))
       << summary;
   EXPECT_EQ(m[1], std::to_string(text.size()));
   EXPECT_EQ(m[2], std::to_string(sum));
@@ -79,8 +74,8 @@ TEST(FileWriter, LinesCountsAndSummary) {
     return std::string(text, std::strftime(text, sizeof text, "%d/%m/%Y", std::localtime(&t)));
   };
   EXPECT_TRUE(m[3] == date(before) || m[3] == date(after)) << m[3];
-  EXPECT_EQ(job.calls, (Texts{"mkdir d", "open d\\f", "close d\\f", "open d\\.f.sum",
-                              "close d\\.f.sum"}));
+  EXPECT_EQ(job.calls,
+            (Texts{"mkdir d", "open d\\f", "close d\\f", "open d\\.f.sum", "close d\\.f.sum"}));
 }
 
 // A valid SOURCE_DATE_EPOCH replaces the clock by that moment in UTC; any
@@ -103,12 +98,12 @@ TEST(FileWriter, SourceDateEpochFixesTheMomentOfWriting) {
 
 TEST(FileWriter, CrLfWithoutHeader) {
   Job job(true, false);
-  cFileWriter a("", "a", false);
+  FileWriter a(job.target, "", "a", false);
   a.WriteLine("AB");
-  EXPECT_EQ(a.byteCount, 4);
-  EXPECT_EQ(a.checksum, 154);
+  EXPECT_EQ(a.byteCount(), 4);
+  EXPECT_EQ(a.checksum(), 154);
   a.WriteLine("\xE9");  // counts as -23, not 233
-  EXPECT_EQ(a.checksum, 154 - 23 + 13 + 10);
+  EXPECT_EQ(a.checksum(), 154 - 23 + 13 + 10);
   a.Close();
   EXPECT_EQ(job.files["a"], "AB\r\n\xE9\r\n");
   EXPECT_EQ(job.calls.front(), "open a");  // no directory, no mkdir
@@ -117,32 +112,32 @@ TEST(FileWriter, CrLfWithoutHeader) {
 TEST(FileWriter, Failures) {
   Job job(false, true);
   job.refuseOpen = [](const std::string& path) { return path == "d\\f"; };
-  cFileWriter f("d", "f", true);  // refused: no header, lines go to handle 0
+  FileWriter f(job.target, "d", "f", true);  // refused: no header, lines go to handle 0
   f.WriteLine("still counted");
   f.Close();
   EXPECT_EQ(job.writesToHandleZero, 1);
   EXPECT_EQ(job.closesOfHandleZero, 1);
   EXPECT_EQ(job.Lines("d\\.f.sum").at(0), "SIZE=14");
   job.throwOn = "d\\g";
-  { cFileWriter g("d", "g", false); }  // counts as closed, so leaves quietly
-  { cFileWriter left("d", "left", true); }
+  { FileWriter g(job.target, "d", "g", false); }  // counts as closed, so leaves quietly
+  { FileWriter left(job.target, "d", "left", true); }
   EXPECT_EQ(job.calls.back(), "close d\\left");
   EXPECT_FALSE(job.Has("d\\.left.sum"));
 
   job.throwOn = "SUM=";
-  cFileWriter h("d", "h", true);
+  FileWriter h(job.target, "d", "h", true);
   h.Close();
   EXPECT_EQ(job.files["d\\.h.sum"], "SIZE=31\n");  // the rest is not written
   EXPECT_EQ(job.calls.back(), "close d\\.h.sum");
   job.throwOn = "d\\.i.sum";
-  cFileWriter i("d", "i", true);
+  FileWriter i(job.target, "d", "i", true);
   i.Close();
   EXPECT_EQ(job.calls.back(), "close d\\i");  // the summary's close went to handle 0
-  EXPECT_EQ(job.f.sink.Errors(),
+  EXPECT_EQ(job.sink.Errors(),
             (Texts{"Could not open output file: d\\f", "Unexpected error in cFileWriter",
                    "File was not closed: d\\left", "File write error",
                    "Error writing sum file: d\\.i.sum"}));
-  EXPECT_EQ(job.f.sink.Infos(),
+  EXPECT_EQ(job.sink.Infos(),
             (Texts{"Write d\\f complete", "Write d\\h complete", "Write d\\i complete"}));
 }
 

@@ -1,14 +1,13 @@
 // Number and text helpers. NumberToText is compared with printf "%f" plus
 // the trimming over millions of values.
+#include "output/text.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 #include <cstdio>
 #include <random>
-#include <tuple>
-
-#include "output/text.h"
 
 namespace kelpie {
 namespace {
@@ -61,19 +60,6 @@ TEST(Text, NumberToTextEqualsPrintfEverywhere) {
   }
   EXPECT_EQ(mismatches, 0);
   EXPECT_GT(compared, 3000000 / scale);
-}
-
-TEST(Text, RotatePoint) {
-  // Clockwise in any quadrant and beyond a full circle; angle 0 leaves -0.
-  for (const auto& [x, y, angle, text] :
-       {std::tuple(1.0, 0.0, 90.0, "-0 -1"), {0.0, 1.0, 90.0, "1 0"}, {10.0, 0.0, 0.0, "10 -0"},
-        {0.0, -5.0, 0.0, "-0 -5"}, {0.0, 0.0, 0.0, "0 0"}, {3.0, 4.0, 30.0, "4.598076 1.964102"},
-        {-5.0, -1.0, 400.0, "-4.47301 2.447894"}, {-2.0, 7.0, -45.0, "-6.363961 3.535534"},
-        {6.0, -6.0, 270.0, "6 6"}}) {
-    double rx = x, ry = y;
-    RotatePoint(rx, ry, angle);
-    EXPECT_EQ(NumberToText(rx) + " " + NumberToText(ry), text) << x << " " << y << " " << angle;
-  }
 }
 
 }  // namespace

@@ -169,6 +169,28 @@ TEST(Painter, LineEndsFollowTheSymbol) {
   Painted("$0 s200\nL -0.4 -0.4 0.4 0.4 0 P 0\n").Expect({{0.49, 0.31, true}, {0.31, 0.49, true}, {0.4, -0.2, false}});
 }
 
+// An arc whose circle is thousands of times the picture would cost cairo
+// millions of pieces: its chord stands in. (Drawn true, this
+// counter-clockwise arc would leave the picture at once.)
+TEST(Painter, DrawsAHugeArcAsItsChord) {
+  const double radius = std::hypot(0.5, 1000.0);
+  ASSERT_GT(radius * 192, kLargestPixels);
+  Painted("$0 r20\nA -0.5 0 0.5 0 0 -1000 0 P 0 N\n").Expect({{0, 0, true}, {-0.3, 0, true}, {0, 0.1, false}});
+}
+
+TEST(View, HostileBoxesStillGiveAPicture) {
+  Box box;
+  box.Add({std::numeric_limits<double>::quiet_NaN(), 0});
+  box.Add({-1e300, 0});
+  box.Add({1e300, 1});
+  box.Add({0, std::numeric_limits<double>::infinity()});
+  const View view = FitView(box, kPictureSize, false);
+  EXPECT_EQ(view.width, kPictureSize);
+  EXPECT_GE(view.height, 1);
+  EXPECT_GT(view.scale, 0);
+  EXPECT_TRUE(std::isfinite(view.scale));
+}
+
 TEST(Painter, LeavesOutWhatItCannotDraw) {
   const double huge = 1e300;
   const Painted painted("$0 r20\n$1 nosuchsymbol\nP 0 0 1 P 0 0\nL 0 0 " + std::to_string(huge) +

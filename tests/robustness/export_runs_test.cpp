@@ -18,7 +18,8 @@ std::vector<std::string> Differences(const RecordingStore& a, const RecordingSto
   EXPECT_EQ(a.opened, b.opened);
   std::vector<std::string> paths;
   for (const auto& [path, text] : a.files)  // summaries carry the clock
-    if (path.find("\\.") == std::string::npos && (!b.Has(path) || b.files.at(path) != text)) paths.push_back(path);
+    if (path.find("\\.") == std::string::npos && (!b.Has(path) || b.files.at(path) != text))
+      paths.push_back(path);
   return paths;
 }
 
@@ -28,7 +29,10 @@ std::vector<std::string> AddedLines(const std::string& before, const std::string
   for (std::string line; std::getline(in, line);) old.insert(line);
   std::vector<std::string> added;
   for (std::string line; std::getline(out, line);)
-    if (auto it = old.find(line); it != old.end()) old.erase(it); else added.push_back(line);
+    if (auto it = old.find(line); it != old.end())
+      old.erase(it);
+    else
+      added.push_back(line);
   return added;
 }
 
@@ -43,7 +47,8 @@ TEST(Rerun, OdbTwiceAddsOnlyAnEmptyNoneNet) {
   ASSERT_TRUE(f.server->WriteODB(&second));
   // The first run gave the pins without a net its "$NONE$" net: the second's is empty.
   for (const std::string& path : Differences(first, second)) {
-    EXPECT_TRUE(path == kEda || path == "demoboardrev.a\\steps\\pcb\\netlists\\cadnet\\netlist") << path;
+    EXPECT_TRUE(path == kEda || path == "demoboardrev.a\\steps\\pcb\\netlists\\cadnet\\netlist")
+        << path;
     for (const std::string& line : AddedLines(first.files[path], second.files[path]))
       EXPECT_NE(line.find("$NONE$"), std::string::npos) << path << ": " << line;
   }
@@ -82,19 +87,22 @@ TEST(NonFinite, ExportsPrintThem) {
   ASSERT_TRUE(f.server->WriteIDF(&f.store));
   const auto board = f.store.Lines("NonFinite.emn");
   ASSERT_GT(board.size(), 6u);
-  EXPECT_EQ(board[5], "inf\r");                                   // thickness
-  EXPECT_TRUE(AnyLine(board, "nan "));                                    // NaN drill
+  EXPECT_EQ(board[5], "inf\r");                                    // thickness
+  EXPECT_TRUE(AnyLine(board, "nan "));                             // NaN drill
   EXPECT_TRUE(AnyLine(board, "50.8 38.1 0.0 -inf TOP PLACED\r"));  // U1's rotation
   EXPECT_TRUE(AnyLine(board, "38.1 nan 0.0 90 TOP PLACED\r"));     // R2's y
 
   f.sink.Clear();
   const bool written = f.server->WriteODB(&f.store);
   ASSERT_FALSE(f.sink.messages.empty());
-  EXPECT_EQ(f.sink.messages.back().text, written ? "Write job 'nonfinite' complete" : "Write job 'nonfinite' failed");
+  EXPECT_EQ(f.sink.messages.back().text,
+            written ? "Write job 'nonfinite' complete" : "Write job 'nonfinite' failed");
   EXPECT_FALSE(f.sink.HasError("Unexpected error in WriteODB"));
-  EXPECT_TRUE(AnyLine(f.store.Lines("nonfinite\\steps\\pcb\\layers\\top\\features"), " nan ", false));
+  EXPECT_TRUE(
+      AnyLine(f.store.Lines("nonfinite\\steps\\pcb\\layers\\top\\features"), " nan ", false));
   // The turn sums of these outlines cannot spin.
-  const double xs[] = {0, kInf, -kInf, kNaN, 1e308, -1e308}, ys[] = {kNaN, 0, kInf, 1, -1e308, 1e308};
+  const double xs[] = {0, kInf, -kInf, kNaN, 1e308, -1e308},
+               ys[] = {kNaN, 0, kInf, 1, -1e308, 1e308};
   EXPECT_NE(f.server->AddStep("s", xs, ys, 6), nullptr);
   EXPECT_NE(f.server->AddPolygonPadShape("p", ys, xs, 6), nullptr);
 }

@@ -20,14 +20,18 @@ class HostileStore : public RecordingStore {
   StoreCall throwOn = kWrite;  // and throwAt = 0: never
   int throwAt = 0, counts[4] = {};
   std::string thrownPath, thrownText, thrownBefore;  // the call that threw
-  std::vector<std::pair<std::string, int>> writes;  // file, writes to it before
+  std::vector<std::pair<std::string, int>> writes;   // file, writes to it before
   std::map<std::string, int> writesPerFile;
   std::vector<std::string> misuse;
   std::map<FileHandle, std::pair<std::string, bool>> handles;  // path, open
 
-  bool MakeDirectory(const char* path) override { return Count(kMakeDirectory, path), RecordingStore::MakeDirectory(path); }
+  bool MakeDirectory(const char* path) override {
+    Count(kMakeDirectory, path);
+    return RecordingStore::MakeDirectory(path);
+  }
   FileHandle Open(const char* path) override {
-    const FileHandle handle = (Count(kOpen, path), RecordingStore::Open(path));
+    Count(kOpen, path);
+    const FileHandle handle = RecordingStore::Open(path);
     if (handle != 0) handles[handle] = {path, true};
     return handle;
   }
@@ -42,11 +46,13 @@ class HostileStore : public RecordingStore {
     auto& [path, open] = handles[handle];
     Count(kClose, path);
     if (handle != 0 && !open) misuse.push_back("second close of " + path);
-    return open = false, RecordingStore::Close(handle);
+    open = false;
+    return RecordingStore::Close(handle);
   }
   void Count(StoreCall call, const std::string& path, const char* text = "") {
     if (++counts[call] != throwAt || call != throwOn) return;
-    thrownPath = path, thrownText = text;
+    thrownPath = path;
+    thrownText = text;
     if (call == kWrite) thrownBefore = files[path];
     throw StoreBroke{};
   }
@@ -105,14 +111,16 @@ TEST_P(FailingStore, ThrowFromEachCallInTurn) {
       }
       SCOPED_TRACE("call " + std::to_string(call) + " #" + std::to_string(n));
       HostileStore store;
-      store.throwOn = call, store.throwAt = n;
+      store.throwOn = call;
+      store.throwAt = n;
       const Outcome out = Export(idf, store);
       const std::string& path = store.thrownPath;
       ASSERT_TRUE(!path.empty() || call == kMakeDirectory);
       const std::vector<std::string> errors = out.sink.Errors();
       if (IsSummary(path)) {  // a summary never stops the job
         EXPECT_TRUE(out.written);
-        EXPECT_TRUE(out.sink.HasError(call == kWrite ? "File write error" : "Error writing sum file: " + path));
+        EXPECT_TRUE(out.sink.HasError(call == kWrite ? "File write error"
+                                                     : "Error writing sum file: " + path));
       } else if (call == kMakeDirectory || call == kOpen ||
                  store.thrownText.rfind("# KELPIE converter version", 0) == 0) {
         // The writer swallows it while opening; only the matrix stops the job.
@@ -130,7 +138,8 @@ TEST_P(FailingStore, ThrowFromEachCallInTurn) {
         EXPECT_FALSE(out.written);
         ASSERT_GE(errors.size(), 3u) << ::testing::PrintToString(errors);
         EXPECT_TRUE(out.sink.HasError("File was not closed: " + path));
-        EXPECT_EQ(errors[errors.size() - 2], idf ? "Unexpected error in WriteIDF" : "Unexpected error in WriteODB");
+        EXPECT_EQ(errors[errors.size() - 2],
+                  idf ? "Unexpected error in WriteIDF" : "Unexpected error in WriteODB");
       }
     }
   }

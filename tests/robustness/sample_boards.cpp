@@ -8,7 +8,8 @@ namespace {
 
 // Most kinds of layer, pad and feature, pins without a net; `bad` adds NaN and infinities.
 void BuildDemo(IKELPIE& s, bool bad) {
-  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN(),
+               inf = std::numeric_limits<double>::infinity();
   auto v = [bad](double good, double hostile) { return bad ? hostile : good; };
   s.SetJobName(bad ? "NonFinite" : "Demo Board (rev.A)");
   s.SetBoardThickness(v(0.062, inf));
@@ -25,7 +26,8 @@ void BuildDemo(IKELPIE& s, bool bad) {
   Layer* compBottom = s.AddLayer("Bottom Components", 0, kLayerComponentBottom, pos, kContextBoard);
   Layer* drill = s.AddDrillLayer("Drill 1-2", 0, top, bottom);
 
-  PadShape *round = s.AddRoundPadShape("r60", 0.06, 1), *hole = s.AddRoundPadShape("d32", v(0.032, nan), 1);
+  PadShape *round = s.AddRoundPadShape("r60", 0.06, 1),
+           *hole = s.AddRoundPadShape("d32", v(0.032, nan), 1);
   PadShape* rect = s.AddPadShape("rect 50x30", 2, 0.05, v(0.03, inf), 0, 0);
   const double px[] = {-0.02, 0.02, 0.03, -0.03}, py[] = {-0.02, -0.02, 0.02, v(0.02, -inf)};
   PadShape* poly = s.AddPolygonPadShape("poly#1", px, py, 4);
@@ -48,7 +50,8 @@ void BuildDemo(IKELPIE& s, bool bad) {
   PackageType* dip8 = s.AddPackageType("DIP-8 (300mil)", -0.2, 0.2, -0.15, 0.15);
   auto dipX = [](int i) { return i < 4 ? -0.15 + 0.1 * i : 0.15 - 0.1 * (i - 4); };
   for (int i = 0; i < 8; ++i)
-    s.AddPackagePin(dip8, tht, std::to_string(i + 1).c_str(), dipX(i), i < 4 ? -0.15 : 0.15, 0, i + 1);
+    s.AddPackagePin(dip8, tht, std::to_string(i + 1).c_str(), dipX(i), i < 4 ? -0.15 : 0.15, 0,
+                    i + 1);
   PackageType* sot = s.AddPackageType("SOT23", -0.06, 0.06, -0.05, 0.05);  // no outline
   s.AddPackagePin(sot, smd, "1", -0.04, -0.04, 90, 1);
   s.AddPackagePin(sot, custom, "3", 0, 0.04, 270, 3);
@@ -60,7 +63,9 @@ void BuildDemo(IKELPIE& s, bool bad) {
   Component* q1 = s.AddComponent(compBottom, sot, "Q1", "", 3, 2, 30, 1);
 
   auto pin = [&](Component* c, PinType* type, double x, double y, Net* net, PadShape* shape,
-                 Layer* layer) { s.AddPinPad(layer, shape, s.AddComponentPin(c, type, x, y, 0, 0, 1, net)); };
+                 Layer* layer) {
+    s.AddPinPad(layer, shape, s.AddComponentPin(c, type, x, y, 0, 0, 1, net));
+  };
   pin(r1, smd, 0.96, 1, gnd, rect, top);
   pin(r1, smd, 1.04, 1, sig, rect, top);
   pin(r2, smd, 1.5, 0.96, vcc, rect, top);
@@ -75,7 +80,8 @@ void BuildDemo(IKELPIE& s, bool bad) {
   }
   // Vias (kinds 3 and 4, one without a net), a mounting hole, a fiducial.
   for (int i = 0; i < 3; ++i) {
-    Pin* via = s.AddPin(tht, 1.2 + 0.6 * i, 0.5 + 0.5 * i, 0, 0, 3 + (i & 1), i == 2 ? nullptr : gnd);
+    Pin* via =
+        s.AddPin(tht, 1.2 + 0.6 * i, 0.5 + 0.5 * i, 0, 0, 3 + (i & 1), i == 2 ? nullptr : gnd);
     for (Layer* layer : {top, bottom}) s.AddPinPad(layer, round, via);
     s.AddPinPad(drill, hole, via);
   }
@@ -114,7 +120,8 @@ void BuildSmallBoard(IKELPIE& s) {
   PinType* viaType = s.AddPinType("V30");
   s.AddPinTypePad(viaType, hole, drill);
   s.AddPinPad(drill, hole, s.AddPin(viaType, 1, 1, 0, 0, 3, nullptr));
-  s.AddComponent(compTop, s.AddPackageType("R0805", -0.04, 0.04, -0.025, 0.025), "R1", "", 2, 3, 90, 0);
+  s.AddComponent(compTop, s.AddPackageType("R0805", -0.04, 0.04, -0.025, 0.025), "R1", "", 2, 3, 90,
+                 0);
 }
 
 void BuildDemoBoard(IKELPIE& server) { BuildDemo(server, false); }
@@ -125,12 +132,15 @@ void BuildTwoStepBoard(IKELPIE& s) {
   const double xs[] = {0, 1, 1, 0}, ys[] = {0, 0, 1, 1};
   for (const std::string name : {"left", "right"}) {
     s.AddMatrixStep(s.AddStep(name.c_str(), xs, ys, 4), 0, 0);
-    Layer* top = s.AddLayer(("top_" + name).c_str(), 0, kLayerComponentTop, kPolarityPositive, kContextBoard);
-    Layer* copper = s.AddLayer(("cu_" + name).c_str(), 0, kLayerSignal, kPolarityPositive, kContextBoard);
+    Layer* top = s.AddLayer(("top_" + name).c_str(), 0, kLayerComponentTop, kPolarityPositive,
+                            kContextBoard);
+    Layer* copper =
+        s.AddLayer(("cu_" + name).c_str(), 0, kLayerSignal, kPolarityPositive, kContextBoard);
     PadShape* pad = s.AddPadShape("sq", 2, 0.04, 0.04, 0, 0);
     PinType* type = s.AddPinType("P");
     s.AddPinTypePad(type, pad, copper);
-    Component* tp = s.AddComponent(top, s.AddPackageType("TP", -0.02, 0.02, -0.02, 0.02), "TP1", "", 0.5, 0.5, 0, 0);
+    Component* tp = s.AddComponent(top, s.AddPackageType("TP", -0.02, 0.02, -0.02, 0.02), "TP1", "",
+                                   0.5, 0.5, 0, 0);
     Net* net = s.AddNet("N1");
     s.AddPinPad(copper, pad, s.AddComponentPin(tp, type, 0.5, 0.5, 0, 0, 1, net));
     s.AddLine(copper, 0.5, 0.5, 0.9, 0.5, 0.01, net);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model/records.h"
 #include "recording_host.h"
-#include "server/server.h"
 
 namespace kelpie::test {
 namespace {
@@ -23,13 +23,15 @@ Layer* AddLayer(IKELPIE* s, const char* name, int row = 0, int type = kLayerSign
 TEST(ServerEntry, VersionAndNewestServer) {
   RecordingSink first, second;
   EXPECT_EQ(createkelpieserver(&first, "host", 0), nullptr);  // no server alive yet
+  EXPECT_EQ(createkelpieserver(&first, "host", 209), nullptr);
   IKELPIE* older = createkelpieserver(&first, "host", kApiVersion);
   IKELPIE* newer = createkelpieserver(&first, "host", kApiVersion);
   ASSERT_TRUE(older && newer && older != newer);
   // The sink is taken before the check; all later messages go to the newest.
   EXPECT_EQ(createkelpieserver(&second, "host", 207), newer);
   older->SetJobName("A");
-  EXPECT_EQ(first.messages.size(), 1u);  // the refusal of version 0
+  EXPECT_EQ(first.Errors(), (Texts{"Incorrect API Version: expected: 208 found: 0",
+                                   "Incorrect API Version: expected: 208 found: 209"}));
   EXPECT_EQ(second.Errors(), Texts{"Incorrect API Version: expected: 208 found: 207"});
   EXPECT_EQ(second.Infos(), Texts{"Job name: A"});
 
@@ -94,17 +96,17 @@ TEST(Refusals, EveryTextAndWhatIsLeftUnchanged) {
        [](Board& b) {
          IKELPIE* s = b.s;
          s->ClearCurrentStep();
-         const bool refused =
-             !s->AddPolygonPadShape("p", kX, kY, 3) && !s->AddPinType("p") &&
-             !s->AddPinTypePadAt(b.smd, b.round, 0, 0, b.top) &&
-             !s->SetPackageOutline(b.r0603, kX, kY, 3, 1) &&
-             !s->AddPackagePin(b.r0603, b.smd, "1", 0, 0, 0, 1) && !s->AddNet("n") &&
-             !s->AddComponentPin(b.r1, b.smd, 0, 0, 0, 0, 0, nullptr) &&
-             !s->AddPin(b.smd, 0, 0, 0, 0, 0, nullptr);
+         const bool refused = !s->AddPolygonPadShape("p", kX, kY, 3) && !s->AddPinType("p") &&
+                              !s->AddPinTypePadAt(b.smd, b.round, 0, 0, b.top) &&
+                              !s->SetPackageOutline(b.r0603, kX, kY, 3, 1) &&
+                              !s->AddPackagePin(b.r0603, b.smd, "1", 0, 0, 0, 1) &&
+                              !s->AddNet("n") &&
+                              !s->AddComponentPin(b.r1, b.smd, 0, 0, 0, 0, 0, nullptr) &&
+                              !s->AddPin(b.smd, 0, 0, 0, 0, 0, nullptr);
          // Features and matrix steps need no current step.
          return refused && b.smd->pads.empty() && b.r0603->outline == nullptr &&
-                s->AddLine(b.copper, 0, 0, 1, 1, 0.01, nullptr) && s->AddSurface(b.copper, nullptr) &&
-                s->AddMatrixStep(b.step, 0, 0);
+                s->AddLine(b.copper, 0, 0, 1, 1, 0.01, nullptr) &&
+                s->AddSurface(b.copper, nullptr) && s->AddMatrixStep(b.step, 0, 0);
        }},
   };
   for (const Case& c : cases) {
@@ -124,7 +126,7 @@ TEST(Layers, AutomaticRows) {
   EXPECT_EQ(AddLayer(s, "fixed", 9)->row, 9);
   Layer* drill = s->AddDrillLayer("drill", 0, nullptr, nullptr);
   EXPECT_EQ(drill->row, 3);
-  EXPECT_EQ(drill->type, kLayerDrill);
+  EXPECT_EQ(drill->kind, LayerKind::kDrill);
   s->AddStep("panel", kX, kY, 4);
   EXPECT_EQ(AddLayer(s, "c")->row, 1);
   s->AddStep("panel", kX, kY, 4);  // a refused step restarts the rows too
