@@ -1,7 +1,9 @@
-# The tools (component "tools"). They load the plug-in with dlopen by its
-# SONAME, so their run path points at the installed library directory,
-# relative to the program: an installed tree works without LD_LIBRARY_PATH
-# wherever it is moved, and under /usr the system's own search finds it.
+# The tools (component "tools"). kelpie-export loads the plug-in with dlopen
+# by its SONAME, so the tools' run path points at the installed library
+# directory, relative to the program: an installed tree works without
+# LD_LIBRARY_PATH wherever it is moved, and under /usr the system's own
+# search finds the library. kelpie-check reads jobs back and needs no
+# plug-in.
 file(RELATIVE_PATH KELPIE_BIN_TO_LIB
   ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
 foreach(tool kelpie-export kelpie-check)

@@ -1,7 +1,7 @@
 # Debian packages, one per install component (KelpieInstall.cmake):
 #   libkelpie1     runtime      the shared library
 #   libkelpie-dev  development  header, libkelpie.so, CMake package, kelpie.pc
-#   kelpie-tools   tools        kelpie-export
+#   kelpie-tools   tools        kelpie-export, kelpie-check
 # Made by `cpack -G DEB` in a build directory; configure it with
 # -DCMAKE_INSTALL_PREFIX=/usr to get Debian's multiarch library directory.
 # The dependencies on other packages come from dpkg-shlibdeps, that is from
@@ -42,9 +42,10 @@ package (find_package(kelpie): kelpie::kelpie and kelpie::headers) and the
 pkg-config file for hosts that embed Kelpie.")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION electronics)
 set(CPACK_COMPONENT_TOOLS_DEPENDS runtime)
-set(CPACK_COMPONENT_TOOLS_DESCRIPTION "board-export plug-in for layout programs - stand-alone exporter
+set(CPACK_COMPONENT_TOOLS_DESCRIPTION "board-export plug-in for layout programs - exporter and checker
 kelpie-export loads the Kelpie plug-in the way a layout program does and
-exports board designs written as JSON files to IDF and ODB++.")
+exports board designs written as JSON files to IDF and ODB++. kelpie-check
+reads exported jobs back, checks them and draws their layers.")
 
 set(CPACK_COMPONENTS_ALL "")
 foreach(entry IN LISTS KELPIE_PACKAGES)

@@ -4,10 +4,11 @@
 #   - examples/minimal_host.cpp with find_package(kelpie) (kelpie::kelpie),
 #     and tests/embed/runtime_host.cpp with kelpie::headers alone;
 #   - examples/minimal_host.cpp again with pkg-config.
-# Both minimal hosts must write the job of installed-job.txt (paths and
-# sizes) and agree byte for byte (SOURCE_DATE_EPOCH fixes the dates); the
-# installed tree must match installed-files.txt, with the SONAME links; an
-# installed kelpie-export must find the library without LD_LIBRARY_PATH.
+# Both minimal hosts must write the files of installed-job.txt and agree
+# byte for byte (SOURCE_DATE_EPOCH fixes the dates); the installed tree must
+# match installed-files.txt, with the SONAME links; an installed
+# kelpie-export must find the library without LD_LIBRARY_PATH, and an
+# installed kelpie-check must pass the job.
 #
 #   out_of_tree.sh BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR
 # LIBDIR is the library directory under the prefix (lib, or lib/<multiarch>
@@ -57,7 +58,7 @@ for host in find-package pkg-config; do
   mkdir -p "$work/run-$host"
   (cd "$work/run-$host" && "$work/$host/minimal_host" >messages.txt) || fail "minimal_host built with $host"
   grep -qx "Write job 'minimal' complete" "$work/run-$host/messages.txt" || fail "$host: no completion message"
-  (cd "$work/run-$host" && find minimal -type f -printf '%p %s\n' | sort) > "$work/job-$host.txt"
+  (cd "$work/run-$host" && find minimal -type f | sort) > "$work/job-$host.txt"
   diff -u "$here/installed-job.txt" "$work/job-$host.txt" || fail "$host: the job differs from installed-job.txt"
 done
 diff -r "$work/run-find-package/minimal" "$work/run-pkg-config/minimal" || fail "the two hosts' jobs differ"
@@ -68,5 +69,8 @@ if [ -x "$prefix/bin/kelpie-export" ]; then
   (cd "$work" && env -u LD_LIBRARY_PATH -u KELPIE_LIBRARY "$prefix/bin/kelpie-export" -q --idf -o tool-out) ||
     fail "the installed kelpie-export cannot export"
   [ -s "$work/tool-out/kelpie-sample.emn" ] || fail "kelpie-export wrote no board file"
+fi
+if [ -x "$prefix/bin/kelpie-check" ]; then
+  "$prefix/bin/kelpie-check" -q "$work/run-find-package/minimal" || fail "the installed kelpie-check"
 fi
 echo "out-of-tree builds from $prefix: passed"
