@@ -651,9 +651,9 @@ class Mapper {
     std::unordered_map<std::string, std::set<std::string>> bodies;
     auto body = [&](const ComponentRecord& c) {
       const PackageRecord& package = step_.packages[c.package];
-      std::string key = std::to_string(package.height);
-      for (const Point& p : package.outline) key += " " + std::to_string(p.x) + "," + std::to_string(p.y);
-      return key;
+      std::vector<double> numbers{package.height};
+      for (const Point& p : package.outline) numbers.insert(numbers.end(), {p.x, p.y});
+      return std::string(reinterpret_cast<const char*>(numbers.data()), numbers.size() * sizeof(double));
     };
     for (size_t i = 0; i < step_.components.size(); ++i)
       if (!values_[i].empty()) bodies[values_[i]].insert(body(step_.components[i]));

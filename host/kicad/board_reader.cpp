@@ -49,8 +49,9 @@ std::string Limit(double limit) {
 // Reads a decimal number. KiCad writes plain ones ("-12.7"): with at most
 // 15 digits their digits divided by a power of ten is the correctly rounded
 // value, the same that from_chars gives; anything else goes to from_chars.
+constexpr double kPowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 inline bool ParseNumber(std::string_view text, double& value) {
-  static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const char* p = text.data();
   const char* const end = p + text.size();
   const bool negative = p < end && *p == '-';
@@ -66,7 +67,7 @@ inline bool ParseNumber(std::string_view text, double& value) {
   const long decimals = p > point ? p - point - 1 : 0;
   const long count = (point - first) + decimals;
   if (p == end && count > 0 && count <= 15) {
-    value = static_cast<double>(digits) / kPowers[decimals];
+    value = static_cast<double>(digits) / kPowersOfTen[decimals];
     if (negative) value = -value;
     return true;
   }
@@ -220,6 +221,31 @@ class PointScanner {
   double Coordinate() {
     Blanks();
     const std::size_t start = at_;
+    // Plain decimals are read as they are scanned; anything else as a word.
+    const char* const text = text_.data();
+    std::size_t i = at_;
+    const bool negative = i < text_.size() && text[i] == '-';
+    i += negative;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = -1;
+    for (; i < text_.size(); ++i) {
+      const unsigned digit = static_cast<unsigned>(text[i] - '0');
+      if (digit < 10) {
+        digits = digits * 10 + digit;
+        ++count;
+        decimals += decimals >= 0;
+      } else if (text[i] == '.' && decimals < 0) {
+        decimals = 0;
+      } else {
+        break;
+      }
+    }
+    if (count > 0 && count <= 15 && (i == text_.size() || Ends(text[i]))) {
+      at_ = i;
+      const double value = static_cast<double>(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
+      if (value <= kMaxLength) return negative ? -value : value;
+    }
     const std::string_view word = Word();
     double value = 0;
     if (word.empty() || !ParseNumber(word, value) || !std::isfinite(value) || std::fabs(value) > kMaxLength)
@@ -820,7 +846,7 @@ std::string Place(const std::string& source, const Document& document, std::size
 bool ReadBoard(std::string text, const std::string& source, const ParseLimits& limits, Board& board,
                std::vector<std::string>& warnings, std::string& error) {
   board = Board{};
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.replace(0, 3, 3, ' ');
+  if (text.starts_with("\xEF\xBB\xBF")) text.replace(text.begin(), text.begin() + 3, "   ");  // a byte order mark
   Document document;
   std::size_t offset = 0;
   std::string expected;

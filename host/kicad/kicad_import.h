@@ -19,7 +19,8 @@ namespace kelpie::host::kicad {
 struct ImportReport {
   long version = 0;
   std::size_t bytes = 0;
-  double seconds = 0;  // reading and mapping
+  double seconds = 0;     // reading and mapping, as the clock on the wall goes
+  double cpuSeconds = 0;  // the processor time of it
   int footprintsTop = 0;
   int footprintsBottom = 0;
   int pads = 0;          // pads that became pins (copper or a hole)

@@ -137,12 +137,13 @@ bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& e
       std::size_t depth = 1;
       std::size_t j = word;
       for (; j < size; ++j) {
-        const char c = data[j];
-        if (c == '"') {
+        const std::uint8_t kind = ClassOf(data[j]);
+        if (kind <= kBlankChar) continue;  // most bytes: words and blanks
+        if (kind == kQuoteChar) {
           while (++j < size && data[j] != '"') j += data[j] == '\\';
-        } else if (c == '(' && ++depth + open.size() > limits.maxDepth) {
+        } else if (kind == kOpenChar && ++depth + open.size() > limits.maxDepth) {
           return fail(j, "at most " + std::to_string(limits.maxDepth) + " lists nested in one another");
-        } else if (c == ')' && --depth == 0) {
+        } else if (kind == kCloseChar && --depth == 0) {
           break;
         }
       }
