@@ -172,12 +172,14 @@ bool Flag(Expr list) {
 // a large board. Arcs become polylines; unknown kinds of point are skipped.
 class PointScanner {
  public:
-  PointScanner(std::string_view text, std::uint32_t offset) : text_(text), base_(offset) {}
+  PointScanner(std::string_view text, std::uint32_t offset)
+      : begin_(text.data()), at_(text.data()), end_(text.data() + text.size()), base_(offset) {}
 
+  // The points up to the ')' that closes the list; consumed() tells how far
+  // that is.
   std::vector<Vec> Read() {
     std::vector<Vec> points;
-    points.reserve(text_.size() / 24 + 1);
-    while (Blanks()) {
+    while (Blanks() && *at_ != ')') {
       Expect('(');
       const std::string_view kind = Word();
       if (kind == "xy") {
@@ -192,59 +194,55 @@ class PointScanner {
     return points;
   }
 
- private:
-  static bool IsBlank(char c) { return ClassOf(c) == kBlankChar; }
-  static bool Ends(char c) { return ClassOf(c) != kWordChar; }
+  std::size_t consumed() const { return static_cast<std::size_t>(at_ - begin_); }
 
-  [[noreturn]] void Fail(std::size_t at, std::string expected) const {
-    throw ReadFailure{static_cast<std::uint32_t>(base_ + at), std::move(expected)};
+ private:
+  [[noreturn]] void Fail(const char* at, std::string expected) const {
+    throw ReadFailure{static_cast<std::uint32_t>(base_ + (at - begin_)), std::move(expected)};
   }
 
   // Skips blanks; false at the end of the text.
   bool Blanks() {
-    while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
-    return at_ < text_.size();
+    while (at_ < end_ && ClassOf(*at_) == kBlankChar) ++at_;
+    return at_ < end_;
   }
 
   void Expect(char c) {
-    if (!Blanks() || text_[at_] != c) Fail(at_, std::string("'") + c + "'");
+    if (!Blanks() || *at_ != c) Fail(at_, std::string("'") + c + "'");
     ++at_;
   }
 
   std::string_view Word() {
     Blanks();
-    const std::size_t start = at_;
-    while (at_ < text_.size() && !Ends(text_[at_])) ++at_;
-    return text_.substr(start, at_ - start);
+    const char* const start = at_;
+    while (at_ < end_ && ClassOf(*at_) == kWordChar) ++at_;
+    return {start, static_cast<std::size_t>(at_ - start)};
   }
 
+  // Plain decimals ("-12.345") are read as they are scanned; anything else
+  // is read as a word.
   double Coordinate() {
     Blanks();
-    const std::size_t start = at_;
-    // Plain decimals are read as they are scanned; anything else as a word.
-    const char* const text = text_.data();
-    std::size_t i = at_;
-    const bool negative = i < text_.size() && text[i] == '-';
-    i += negative;
+    const char* const start = at_;
+    const char* p = at_;
+    const bool negative = p < end_ && *p == '-';
+    p += negative;
+    const char* const first = p;
     std::uint64_t digits = 0;
-    int count = 0;
-    int decimals = -1;
-    for (; i < text_.size(); ++i) {
-      const unsigned digit = static_cast<unsigned>(text[i] - '0');
-      if (digit < 10) {
-        digits = digits * 10 + digit;
-        ++count;
-        decimals += decimals >= 0;
-      } else if (text[i] == '.' && decimals < 0) {
-        decimals = 0;
-      } else {
-        break;
-      }
+    while (p < end_ && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
+    const char* const point = p;
+    if (p < end_ && *p == '.') {
+      ++p;
+      while (p < end_ && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
     }
-    if (count > 0 && count <= 15 && (i == text_.size() || Ends(text[i]))) {
-      at_ = i;
-      const double value = static_cast<double>(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
-      if (value <= kMaxLength) return negative ? -value : value;
+    const long decimals = p > point ? p - point - 1 : 0;
+    const long count = (point - first) + decimals;
+    if (count > 0 && count <= 15 && (p == end_ || ClassOf(*p) != kWordChar)) {
+      const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
+      if (value <= kMaxLength) {
+        at_ = p;
+        return negative ? -value : value;
+      }
     }
     const std::string_view word = Word();
     double value = 0;
@@ -264,7 +262,8 @@ class PointScanner {
     Vec start, mid, end;
     for (int i = 0; i < 3; ++i) {
       Expect('(');
-      const std::size_t at = at_;
+      Blanks();
+      const char* const at = at_;
       const std::string_view which = Word();
       const Vec point = Xy();
       Expect(')');
@@ -284,22 +283,33 @@ class PointScanner {
     }
   }
 
-  // The rest of a list whose '(' and head were read.
+  // The rest of a list whose '(' and head were read, strings and all.
   void SkipList() {
-    for (int depth = 1; depth > 0 && at_ < text_.size(); ++at_) {
-      if (text_[at_] == '(') ++depth;
-      if (text_[at_] == ')') --depth;
+    for (std::size_t depth = 1; depth > 0 && at_ < end_; ++at_) {
+      if (*at_ == '"') {
+        while (++at_ < end_ && *at_ != '"') at_ += *at_ == '\\';
+      } else if (*at_ == '(' && ++depth > kMaxPointDepth) {
+        Fail(at_, "at most " + std::to_string(kMaxPointDepth) + " lists nested in a point list");
+      } else if (*at_ == ')') {
+        --depth;
+      }
     }
   }
 
-  std::string_view text_;
+  static constexpr std::size_t kMaxPointDepth = 50;
+
+  const char* begin_;
+  const char* at_;
+  const char* end_;
   std::uint32_t base_;
-  std::size_t at_ = 0;
 };
+
+// The point lists of a board by the offset of their '(' in the text.
+using PointLists = std::unordered_map<std::uint32_t, std::vector<Vec>>;
 
 class Reader {
  public:
-  explicit Reader(Board& board) : board_(board) {}
+  Reader(Board& board, PointLists& points) : board_(board), points_(&points) {}
 
   void Read(Expr root) {
     if (!root.IsList() || root.Head() != "kicad_pcb") Fail(root, "(kicad_pcb at the start of a KiCad board");
@@ -547,11 +557,10 @@ class Reader {
     return value.Text() == "solid" || value.Text() == "yes";
   }
 
-  // (pts ...): the document keeps a point list's content as one text.
-  static std::vector<Vec> ReadPoints(Expr pts) {
-    Expr body = pts;
-    if (!pts.Get(1, body)) return {};
-    return PointScanner(body.Text(), body.offset()).Read();
+  // (pts ...): the points were read while the document was parsed.
+  std::vector<Vec> ReadPoints(Expr pts) {
+    const auto found = points_->find(pts.offset());
+    return found == points_->end() ? std::vector<Vec>{} : std::move(found->second);
   }
 
   // fp_text and gr_text: the text is the element at textIndex.
@@ -832,6 +841,7 @@ class Reader {
   }
 
   Board& board_;
+  PointLists* points_;
   std::unordered_map<long, int> netByNumber_;
   std::unordered_map<std::string, int> netByName_;
 };
@@ -843,19 +853,30 @@ std::string Place(const std::string& source, const Document& document, std::size
 
 }  // namespace
 
-bool ReadBoard(std::string text, const std::string& source, const ParseLimits& limits, Board& board,
+bool ReadBoard(std::string_view text, const std::string& source, const ParseLimits& limits, Board& board,
                std::vector<std::string>& warnings, std::string& error) {
   board = Board{};
-  if (text.starts_with("\xEF\xBB\xBF")) text.replace(text.begin(), text.begin() + 3, "   ");  // a byte order mark
+  // A byte order mark is passed over (columns of the first line then count
+  // from after it).
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   Document document;
   std::size_t offset = 0;
   std::string expected;
-  if (!document.Parse(std::move(text), limits, offset, expected, {"pts"})) {
-    error = Place(source, document, offset) + "expected " + expected;
-    return false;
-  }
-  Reader reader(board);
+  // Point lists, most of a large board, are read straight from the text
+  // while it is parsed.
+  PointLists points;
+  const Document::Verbatim pointLists{"pts", [&](std::string_view rest, std::uint32_t list) {
+                                        const std::uint32_t base = static_cast<std::uint32_t>(rest.data() - text.data());
+                                        PointScanner scanner(rest, base);
+                                        points[list] = scanner.Read();
+                                        return scanner.consumed();
+                                      }};
+  Reader reader(board, points);
   try {
+    if (!document.Parse(text, limits, offset, expected, &pointLists)) {
+      error = Place(source, document, offset) + "expected " + expected;
+      return false;
+    }
     reader.Read(document.Root());
   } catch (const ReadFailure& failure) {
     error = Place(source, document, failure.offset) + "expected " + failure.expected;
