@@ -51,28 +51,38 @@ std::string Limit(double limit) {
 // value, the same that from_chars gives; anything else goes to from_chars.
 constexpr double kPowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
+// Reads a plain decimal ("-12.345", at most 15 digits) at p: the digits
+// divided by a power of ten is then the correctly rounded value, the one that
+// from_chars gives. p is moved past it; false for anything else.
+inline bool PlainDecimal(const char*& p, const char* end, double& value) {
+  const char* q = p;
+  const bool negative = q < end && *q == '-';
+  q += negative;
+  std::uint64_t digits = 0;
+  const char* const first = q;
+  while (q < end && static_cast<unsigned>(*q - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+  const char* const point = q;
+  if (q < end && *q == '.') {
+    ++q;
+    while (q < end && static_cast<unsigned>(*q - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+  }
+  const long decimals = q > point ? q - point - 1 : 0;
+  const long count = (point - first) + decimals;
+  if (count == 0 || count > 15) return false;
+  value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  if (negative) value = -value;
+  p = q;
+  return true;
+}
+
+// Reads a number: KiCad writes plain decimals; anything else goes to
+// from_chars.
 inline bool ParseNumber(std::string_view text, double& value) {
   const char* p = text.data();
   const char* const end = p + text.size();
-  const bool negative = p < end && *p == '-';
-  if (negative) ++p;
-  std::uint64_t digits = 0;
-  const char* const first = p;
-  while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
-  const char* const point = p;
-  if (p < end && *p == '.') {
-    ++p;
-    while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
-  }
-  const long decimals = p > point ? p - point - 1 : 0;
-  const long count = (point - first) + decimals;
-  if (p == end && count > 0 && count <= 15) {
-    value = static_cast<double>(digits) / kPowersOfTen[decimals];
-    if (negative) value = -value;
-    return true;
-  }
-  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && stop == text.data() + text.size();
+  if (PlainDecimal(p, end, value) && p == end) return true;
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end;
 }
 
 double Number(Expr e, double limit) {
@@ -225,24 +235,10 @@ class PointScanner {
     Blanks();
     const char* const start = at_;
     const char* p = at_;
-    const bool negative = p < end_ && *p == '-';
-    p += negative;
-    const char* const first = p;
-    std::uint64_t digits = 0;
-    while (p < end_ && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
-    const char* const point = p;
-    if (p < end_ && *p == '.') {
-      ++p;
-      while (p < end_ && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
-    }
-    const long decimals = p > point ? p - point - 1 : 0;
-    const long count = (point - first) + decimals;
-    if (count > 0 && count <= 15 && (p == end_ || ClassOf(*p) != kWordChar)) {
-      const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
-      if (value <= kMaxLength) {
-        at_ = p;
-        return negative ? -value : value;
-      }
+    double plain = 0;
+    if (PlainDecimal(p, end_, plain) && (p == end_ || ClassOf(*p) != kWordChar) && std::fabs(plain) <= kMaxLength) {
+      at_ = p;
+      return plain;
     }
     const std::string_view word = Word();
     double value = 0;
