@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -243,12 +244,15 @@ bool LoadPlugin(const Options& options, Plugin& plugin, Console& console) {
 bool LoadDesign(const Options& options, Design& design, std::optional<kicad::ImportReport>& report,
                 std::string& error) {
   if (options.design.empty()) return ReadDesign(kSampleBoard, "sample board", design, error);
-  std::string text;
-  if (!ReadInputFile(options.design, text, error)) return false;
-  if (!kicad::IsKicadBoard(text)) return ReadDesign(text, options.design, design, error);
-  report.emplace();
-  return kicad::ImportBoard(std::move(text), options.design, kicad::JobNameOf(options.design), kicad::ParseLimits{},
-                            design, *report, error);
+  // The start of the file tells a board from a design file.
+  char start[4096];
+  std::ifstream file(options.design, std::ios::binary);
+  file.read(start, sizeof start);
+  if (!file.bad() && kicad::IsKicadBoard(std::string_view(start, static_cast<size_t>(file.gcount())))) {
+    report.emplace();
+    return kicad::ImportBoardFile(options.design, design, *report, error);
+  }
+  return ReadDesignFile(options.design, design, error);
 }
 
 int Run(int argc, char** argv) {

@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "design.h"
+
 namespace kelpie::host::kicad {
 
-struct Vec {
-  double x = 0;
-  double y = 0;
-};
+// A point of the board in millimetres and KiCad's axes. It is the design's
+// point type, so that the many points of zone fills move into the design
+// (turned into inches in place) instead of being copied.
+using Vec = Point;
 
 // A board layer as the (layers ...) section declares it.
 struct LayerDeclaration {

@@ -103,7 +103,7 @@ struct PadLayers {
 
 class Mapper {
  public:
-  Mapper(const Board& board, Design& design, ImportReport& report)
+  Mapper(Board& board, Design& design, ImportReport& report)
       : board_(board), design_(design), report_(report), step_(design.steps.emplace_back()), tables_(step_) {}
 
   void Run(const std::string& jobName) {
@@ -120,7 +120,7 @@ class Mapper {
     for (const Shape& shape : board_.shapes) MapShape(shape, kOnBoard);
     for (const TextItem& text : board_.texts) MapText(text, kOnBoard, nullptr);
     for (const Track& track : board_.tracks) MapTrack(track);
-    for (const Zone& zone : board_.zones) MapZone(zone);
+    for (Zone& zone : board_.zones) MapZone(zone);
     MakeOutline();
     design_.matrix = {0};
     for (const auto& [kind, count] : board_.ignored) {
@@ -530,13 +530,48 @@ class Mapper {
     return tables_.PadShape(std::move(hole));
   }
 
+  // A pad's outline grown by grow, with the shapes that draw it at each
+  // angle: pads of one geometry (most of a board's) share them.
+  struct CachedOutline {
+    PadOutline outline;
+    std::map<std::pair<double, bool>, std::vector<int>> shapes;  // by angle and mirroring
+  };
+
+  CachedOutline& OutlineOf(const Pad& pad, Vec grow) {
+    std::string key;
+    auto add = [&key](const auto& value) { key.append(reinterpret_cast<const char*>(&value), sizeof value); };
+    for (const double value : {pad.size.x, pad.size.y, pad.delta.x, pad.delta.y, pad.drillOffset.x, pad.drillOffset.y,
+                               pad.roundRatio, pad.chamferRatio, grow.x, grow.y})
+      add(value);
+    add(pad.form);
+    add(pad.chamferCorners);
+    add(pad.customCircleAnchor);
+    for (const Shape& primitive : pad.primitives) {
+      add(primitive.kind);
+      for (const double value : {primitive.start.x, primitive.start.y, primitive.mid.x, primitive.mid.y, primitive.end.x,
+                                 primitive.end.y, primitive.center.x, primitive.center.y, primitive.radius, primitive.width})
+        add(value);
+      add(primitive.filled);
+      for (const Vec& point : primitive.points) add(point);
+    }
+    const auto [it, added] = outlines_.try_emplace(std::move(key));
+    if (added) it->second.outline = kicad::OutlineOf(pad, grow);
+    return it->second;
+  }
+
+  const std::vector<int>& ShapesAt(CachedOutline& cached, double angle, bool mirrored) {
+    const auto [it, added] = cached.shapes.try_emplace({angle, mirrored});
+    if (added) it->second = ShapesOf(cached.outline, angle, mirrored);
+    return it->second;
+  }
+
   // One layer's outline of a pad: the pin type gets it in the pad's own
   // frame (mirrored for a bottom package), the board gets it turned by the
   // pad's angle.
-  void AddPadLayer(int layer, const PadOutline& outline, const Placement& placement, double padAngle,
+  void AddPadLayer(int layer, CachedOutline& outline, const Placement& placement, double padAngle,
                    std::vector<PinTypePadRecord>& stack, std::vector<PinPadRecord>& flashes) {
-    for (const int shape : ShapesOf(outline, 0, placement.bottom)) stack.push_back({shape, layer});
-    for (const int shape : ShapesOf(outline, padAngle, false)) flashes.push_back({layer, shape});
+    for (const int shape : ShapesAt(outline, 0, placement.bottom)) stack.push_back({shape, layer});
+    for (const int shape : ShapesAt(outline, padAngle, false)) flashes.push_back({layer, shape});
   }
 
   bool MapPad(const Pad& pad, const Footprint& footprint, const Placement& placement, PinRecord& pin,
@@ -545,10 +580,10 @@ class Mapper {
     const bool listsCopper = !layers.copper.empty();
     const bool hole = (pad.type == Pad::kThroughHole || pad.type == Pad::kNptHole) && pad.drill.x > 0 &&
                       pad.drill.y > 0;
-    const PadOutline copper = OutlineOf(pad, {0, 0});
+    CachedOutline& copper = OutlineOf(pad, {0, 0});
     // An unplated hole as large as its pad leaves no copper.
     const bool holeOnly = pad.type == Pad::kNptHole && pad.size.x <= pad.drill.x && pad.size.y <= pad.drill.y;
-    if (copper.form == PadOutline::kNone || holeOnly) layers.copper.clear();
+    if (copper.outline.form == PadOutline::kNone || holeOnly) layers.copper.clear();
     const Vec localUp = Up(pad.at);
     const Vec position = placement.BoardFromUp(localUp);
     const double padAngle = CleanDegrees(pad.angle);
@@ -594,8 +629,7 @@ class Mapper {
     packagePin.x = packagePoint.x;
     packagePin.y = packagePoint.y;
     packagePin.angle = CleanDegrees(placement.bottom ? -relative : relative);
-    for (const Vec& p : OutlinePoints(copper.form != PadOutline::kNone ? copper : OutlineOf(pad, {0, 0})))
-      padExtent.push_back(placement.Package(localUp + Rotate(p, relative)));
+    for (const Vec& p : OutlinePoints(copper.outline)) padExtent.push_back(placement.Package(localUp + Rotate(p, relative)));
 
     const Point at = Inches(position);
     pin.pinType = pinType;
@@ -629,7 +663,7 @@ class Mapper {
     for (int side = 0; side < 2; ++side) {
       for (const int layer : {layers.mask[side] ? mask_[side] : -1, layers.paste[side] ? paste_[side] : -1}) {
         if (layer < 0) continue;
-        for (const int shape : ShapesOf(OutlineOf(pad, {0, 0}), padAngle, false)) {
+        for (const int shape : ShapesAt(OutlineOf(pad, {0, 0}), padAngle, false)) {
           FeatureRecord& flash = NewFeature(FeatureRecord::kPad, layer);
           flash.shape = shape;
           flash.from = Inches(position);
@@ -651,9 +685,9 @@ class Mapper {
     std::unordered_map<std::string, std::set<std::string>> bodies;
     auto body = [&](const ComponentRecord& c) {
       const PackageRecord& package = step_.packages[c.package];
-      std::string key = std::to_string(package.height);
-      for (const Point& p : package.outline) key += " " + std::to_string(p.x) + "," + std::to_string(p.y);
-      return key;
+      std::vector<double> numbers{package.height};
+      for (const Point& p : package.outline) numbers.insert(numbers.end(), {p.x, p.y});
+      return std::string(reinterpret_cast<const char*>(numbers.data()), numbers.size() * sizeof(double));
     };
     for (size_t i = 0; i < step_.components.size(); ++i)
       if (!values_[i].empty()) bodies[values_[i]].insert(body(step_.components[i]));
@@ -724,7 +758,7 @@ class Mapper {
     }
   }
 
-  void MapZone(const Zone& zone) {
+  void MapZone(Zone& zone) {
     if (zone.keepout) {
       report_.Skipped("keep-out area", "keep-out areas", "rule areas have no counterpart in an export");
       return;
@@ -734,10 +768,9 @@ class Mapper {
       return;
     }
     int exported = 0;
-    for (const Zone::Fill& fill : zone.fills) {
+    for (Zone::Fill& fill : zone.fills) {
       const int layer = FeatureLayer(fill.layer);
-      Polyline points;
-      for (const Vec& p : fill.points) points.push_back(Up(p));
+      Polyline& points = fill.points;
       if (points.size() > 1 && Distance(points.front(), points.back()) < 1e-9) points.pop_back();
       if (layer < 0) {
         report_.Skipped("zone fill on a layer that is not exported", "zone fills on layers that are not exported", "");
@@ -747,10 +780,11 @@ class Mapper {
         FeatureRecord& surface = NewFeature(FeatureRecord::kSurface, layer);
         surface.net = zone.net;
         SurfaceContourRecord& contour = surface.contours.emplace_back();
-        for (const Vec& p : points) {
-          contour.points.push_back(Inches(p));
-          Extend(layer, contour.points.back());
+        for (Vec& p : points) {
+          p = Inches(Up(p));
+          Extend(layer, p);
         }
+        contour.points = std::move(points);
         ++exported;
       }
     }
@@ -939,7 +973,7 @@ class Mapper {
   int missingCharacters() const { return missingCharacters_; }
 
  private:
-  const Board& board_;
+  Board& board_;
   Design& design_;
   ImportReport& report_;
   StepRecord& step_;
@@ -957,6 +991,7 @@ class Mapper {
   int cutouts_ = -1;
   std::unordered_map<std::string, int> layerByName_;
 
+  std::unordered_map<std::string, CachedOutline> outlines_;
   std::unordered_set<std::string> references_;
   int renamedReferences_ = 0;
   std::vector<std::string> values_;  // per component
@@ -969,7 +1004,7 @@ class Mapper {
 
 }  // namespace
 
-void MapBoard(const Board& board, const std::string& jobName, Design& design, ImportReport& report) {
+void MapBoard(Board& board, const std::string& jobName, Design& design, ImportReport& report) {
   design = Design{};
   Mapper mapper(board, design, report);
   mapper.Run(jobName);

@@ -15,7 +15,8 @@ namespace kelpie::host::kicad {
 // Package height for IDF when a footprint has no "Height" property (mm).
 constexpr double kDefaultHeightMm = 1.0;
 
-void MapBoard(const Board& board, const std::string& jobName, Design& design, ImportReport& report);
+// The zone fills' points are moved out of the board into the design.
+void MapBoard(Board& board, const std::string& jobName, Design& design, ImportReport& report);
 
 }  // namespace kelpie::host::kicad
 

@@ -49,29 +49,40 @@ std::string Limit(double limit) {
 // Reads a decimal number. KiCad writes plain ones ("-12.7"): with at most
 // 15 digits their digits divided by a power of ten is the correctly rounded
 // value, the same that from_chars gives; anything else goes to from_chars.
+constexpr double kPowersOfTen[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Reads a plain decimal ("-12.345", at most 15 digits) at p: the digits
+// divided by a power of ten is then the correctly rounded value, the one that
+// from_chars gives. p is moved past it; false for anything else.
+inline bool PlainDecimal(const char*& p, const char* end, double& value) {
+  const char* q = p;
+  const bool negative = q < end && *q == '-';
+  q += negative;
+  std::uint64_t digits = 0;
+  const char* const first = q;
+  while (q < end && static_cast<unsigned>(*q - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+  const char* const point = q;
+  if (q < end && *q == '.') {
+    ++q;
+    while (q < end && static_cast<unsigned>(*q - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+  }
+  const long decimals = q > point ? q - point - 1 : 0;
+  const long count = (point - first) + decimals;
+  if (count == 0 || count > 15) return false;
+  value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  if (negative) value = -value;
+  p = q;
+  return true;
+}
+
+// Reads a number: KiCad writes plain decimals; anything else goes to
+// from_chars.
 inline bool ParseNumber(std::string_view text, double& value) {
-  static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const char* p = text.data();
   const char* const end = p + text.size();
-  const bool negative = p < end && *p == '-';
-  if (negative) ++p;
-  std::uint64_t digits = 0;
-  const char* const first = p;
-  while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
-  const char* const point = p;
-  if (p < end && *p == '.') {
-    ++p;
-    while (p < end && static_cast<unsigned>(*p - '0') < 10) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
-  }
-  const long decimals = p > point ? p - point - 1 : 0;
-  const long count = (point - first) + decimals;
-  if (p == end && count > 0 && count <= 15) {
-    value = static_cast<double>(digits) / kPowers[decimals];
-    if (negative) value = -value;
-    return true;
-  }
-  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && stop == text.data() + text.size();
+  if (PlainDecimal(p, end, value) && p == end) return true;
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end;
 }
 
 double Number(Expr e, double limit) {
@@ -171,12 +182,14 @@ bool Flag(Expr list) {
 // a large board. Arcs become polylines; unknown kinds of point are skipped.
 class PointScanner {
  public:
-  PointScanner(std::string_view text, std::uint32_t offset) : text_(text), base_(offset) {}
+  PointScanner(std::string_view text, std::uint32_t offset)
+      : begin_(text.data()), at_(text.data()), end_(text.data() + text.size()), base_(offset) {}
 
+  // The points up to the ')' that closes the list; consumed() tells how far
+  // that is.
   std::vector<Vec> Read() {
     std::vector<Vec> points;
-    points.reserve(text_.size() / 24 + 1);
-    while (Blanks()) {
+    while (Blanks() && *at_ != ')') {
       Expect('(');
       const std::string_view kind = Word();
       if (kind == "xy") {
@@ -191,35 +204,42 @@ class PointScanner {
     return points;
   }
 
- private:
-  static bool IsBlank(char c) { return ClassOf(c) == kBlankChar; }
-  static bool Ends(char c) { return ClassOf(c) != kWordChar; }
+  std::size_t consumed() const { return static_cast<std::size_t>(at_ - begin_); }
 
-  [[noreturn]] void Fail(std::size_t at, std::string expected) const {
-    throw ReadFailure{static_cast<std::uint32_t>(base_ + at), std::move(expected)};
+ private:
+  [[noreturn]] void Fail(const char* at, std::string expected) const {
+    throw ReadFailure{static_cast<std::uint32_t>(base_ + (at - begin_)), std::move(expected)};
   }
 
   // Skips blanks; false at the end of the text.
   bool Blanks() {
-    while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
-    return at_ < text_.size();
+    while (at_ < end_ && ClassOf(*at_) == kBlankChar) ++at_;
+    return at_ < end_;
   }
 
   void Expect(char c) {
-    if (!Blanks() || text_[at_] != c) Fail(at_, std::string("'") + c + "'");
+    if (!Blanks() || *at_ != c) Fail(at_, std::string("'") + c + "'");
     ++at_;
   }
 
   std::string_view Word() {
     Blanks();
-    const std::size_t start = at_;
-    while (at_ < text_.size() && !Ends(text_[at_])) ++at_;
-    return text_.substr(start, at_ - start);
+    const char* const start = at_;
+    while (at_ < end_ && ClassOf(*at_) == kWordChar) ++at_;
+    return {start, static_cast<std::size_t>(at_ - start)};
   }
 
+  // Plain decimals ("-12.345") are read as they are scanned; anything else
+  // is read as a word.
   double Coordinate() {
     Blanks();
-    const std::size_t start = at_;
+    const char* const start = at_;
+    const char* p = at_;
+    double plain = 0;
+    if (PlainDecimal(p, end_, plain) && (p == end_ || ClassOf(*p) != kWordChar) && std::fabs(plain) <= kMaxLength) {
+      at_ = p;
+      return plain;
+    }
     const std::string_view word = Word();
     double value = 0;
     if (word.empty() || !ParseNumber(word, value) || !std::isfinite(value) || std::fabs(value) > kMaxLength)
@@ -238,7 +258,8 @@ class PointScanner {
     Vec start, mid, end;
     for (int i = 0; i < 3; ++i) {
       Expect('(');
-      const std::size_t at = at_;
+      Blanks();
+      const char* const at = at_;
       const std::string_view which = Word();
       const Vec point = Xy();
       Expect(')');
@@ -258,22 +279,33 @@ class PointScanner {
     }
   }
 
-  // The rest of a list whose '(' and head were read.
+  // The rest of a list whose '(' and head were read, strings and all.
   void SkipList() {
-    for (int depth = 1; depth > 0 && at_ < text_.size(); ++at_) {
-      if (text_[at_] == '(') ++depth;
-      if (text_[at_] == ')') --depth;
+    for (std::size_t depth = 1; depth > 0 && at_ < end_; ++at_) {
+      if (*at_ == '"') {
+        while (++at_ < end_ && *at_ != '"') at_ += *at_ == '\\';
+      } else if (*at_ == '(' && ++depth > kMaxPointDepth) {
+        Fail(at_, "at most " + std::to_string(kMaxPointDepth) + " lists nested in a point list");
+      } else if (*at_ == ')') {
+        --depth;
+      }
     }
   }
 
-  std::string_view text_;
+  static constexpr std::size_t kMaxPointDepth = 50;
+
+  const char* begin_;
+  const char* at_;
+  const char* end_;
   std::uint32_t base_;
-  std::size_t at_ = 0;
 };
+
+// The point lists of a board by the offset of their '(' in the text.
+using PointLists = std::unordered_map<std::uint32_t, std::vector<Vec>>;
 
 class Reader {
  public:
-  explicit Reader(Board& board) : board_(board) {}
+  Reader(Board& board, PointLists& points) : board_(board), points_(&points) {}
 
   void Read(Expr root) {
     if (!root.IsList() || root.Head() != "kicad_pcb") Fail(root, "(kicad_pcb at the start of a KiCad board");
@@ -521,11 +553,10 @@ class Reader {
     return value.Text() == "solid" || value.Text() == "yes";
   }
 
-  // (pts ...): the document keeps a point list's content as one text.
-  static std::vector<Vec> ReadPoints(Expr pts) {
-    Expr body = pts;
-    if (!pts.Get(1, body)) return {};
-    return PointScanner(body.Text(), body.offset()).Read();
+  // (pts ...): the points were read while the document was parsed.
+  std::vector<Vec> ReadPoints(Expr pts) {
+    const auto found = points_->find(pts.offset());
+    return found == points_->end() ? std::vector<Vec>{} : std::move(found->second);
   }
 
   // fp_text and gr_text: the text is the element at textIndex.
@@ -806,6 +837,7 @@ class Reader {
   }
 
   Board& board_;
+  PointLists* points_;
   std::unordered_map<long, int> netByNumber_;
   std::unordered_map<std::string, int> netByName_;
 };
@@ -817,19 +849,30 @@ std::string Place(const std::string& source, const Document& document, std::size
 
 }  // namespace
 
-bool ReadBoard(std::string text, const std::string& source, const ParseLimits& limits, Board& board,
+bool ReadBoard(std::string_view text, const std::string& source, const ParseLimits& limits, Board& board,
                std::vector<std::string>& warnings, std::string& error) {
   board = Board{};
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.replace(0, 3, 3, ' ');
+  // A byte order mark is passed over (columns of the first line then count
+  // from after it).
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   Document document;
   std::size_t offset = 0;
   std::string expected;
-  if (!document.Parse(std::move(text), limits, offset, expected, {"pts"})) {
-    error = Place(source, document, offset) + "expected " + expected;
-    return false;
-  }
-  Reader reader(board);
+  // Point lists, most of a large board, are read straight from the text
+  // while it is parsed.
+  PointLists points;
+  const Document::Verbatim pointLists{"pts", [&](std::string_view rest, std::uint32_t list) {
+                                        const std::uint32_t base = static_cast<std::uint32_t>(rest.data() - text.data());
+                                        PointScanner scanner(rest, base);
+                                        points[list] = scanner.Read();
+                                        return scanner.consumed();
+                                      }};
+  Reader reader(board, points);
   try {
+    if (!document.Parse(text, limits, offset, expected, &pointLists)) {
+      error = Place(source, document, offset) + "expected " + expected;
+      return false;
+    }
     reader.Read(document.Root());
   } catch (const ReadFailure& failure) {
     error = Place(source, document, failure.offset) + "expected " + failure.expected;

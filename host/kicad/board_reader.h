@@ -19,7 +19,7 @@ constexpr long kNewestKnownVersion = 20251231;
 // Reads text (the content of source). On failure returns false with one line
 // "source:line:column: expected ..." in error. Notes about the file itself
 // (a version newer than the ones known) go to warnings.
-bool ReadBoard(std::string text, const std::string& source, const ParseLimits& limits, Board& board,
+bool ReadBoard(std::string_view text, const std::string& source, const ParseLimits& limits, Board& board,
                std::vector<std::string>& warnings, std::string& error);
 
 }  // namespace kelpie::host::kicad

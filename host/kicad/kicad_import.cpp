@@ -1,6 +1,12 @@
 #include "kicad_import.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 
 #include "board_mapper.h"
@@ -46,22 +52,53 @@ void ImportReport::Skipped(const std::string& singular, const std::string& plura
   skip.count += count;
 }
 
-bool ImportBoard(std::string text, const std::string& source, const std::string& jobName,
+bool ImportBoard(std::string_view text, const std::string& source, const std::string& jobName,
                  const ParseLimits& limits, Design& design, ImportReport& report, std::string& error) {
   const auto start = std::chrono::steady_clock::now();
+  const std::clock_t cpuStart = std::clock();
   report = ImportReport{};
   report.bytes = text.size();
   Board board;
-  if (!ReadBoard(std::move(text), source, limits, board, report.warnings, error)) return false;
+  if (!ReadBoard(text, source, limits, board, report.warnings, error)) return false;
   report.version = board.version;
   MapBoard(board, jobName, design, report);
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  report.cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   return true;
 }
 
+bool ImportBoardFile(const std::string& path, Design& design, ImportReport& report, std::string& error) {
+  // The file's pages stay those of the page cache: a copy would cost a
+  // second memory of the board's size.
+  const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat status {};
+  if (file < 0 || fstat(file, &status) != 0) {
+    if (file >= 0) close(file);
+    error = path + ": cannot open the design file";
+    return false;
+  }
+  const auto size = static_cast<std::size_t>(status.st_size);
+  if (size > kMaxInputBytes) {
+    close(file);
+    error = path + ":1:1: expected a design file or board of at most " + std::to_string(kMaxInputBytes >> 20) +
+            " MB, found " + std::to_string(size) + " bytes or more";
+    return false;
+  }
+  void* mapped = size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file, 0) : nullptr;
+  close(file);
+  if (mapped == MAP_FAILED) {
+    error = path + ": cannot read the design file";
+    return false;
+  }
+  const std::string_view text(static_cast<const char*>(mapped), size);
+  const bool read = ImportBoard(text, path, JobNameOf(path), ParseLimits{}, design, report, error);
+  if (mapped != nullptr) munmap(mapped, size);
+  return read;
+}
+
 std::vector<std::string> SummaryLines(const ImportReport& report, const std::string& source) {
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.2f s", report.seconds);
+  char seconds[64];
+  std::snprintf(seconds, sizeof seconds, "%.2f s (%.2f s of processor time)", report.seconds, report.cpuSeconds);
   std::vector<std::string> lines;
   lines.push_back("Read " + source + ": a KiCad " + std::to_string(ReleaseOf(report.version)) +
                   " board (file version " + std::to_string(report.version) + ", " + Megabytes(report.bytes) +

@@ -19,7 +19,8 @@ namespace kelpie::host::kicad {
 struct ImportReport {
   long version = 0;
   std::size_t bytes = 0;
-  double seconds = 0;  // reading and mapping
+  double seconds = 0;     // reading and mapping, as the clock on the wall goes
+  double cpuSeconds = 0;  // the processor time of it
   int footprintsTop = 0;
   int footprintsBottom = 0;
   int pads = 0;          // pads that became pins (copper or a hole)
@@ -51,8 +52,13 @@ bool IsKicadBoard(std::string_view text);
 
 // Maps the board text onto design, the job named jobName. False with one
 // line "source:line:column: expected ..." when the text is no readable board.
-bool ImportBoard(std::string text, const std::string& source, const std::string& jobName,
+bool ImportBoard(std::string_view text, const std::string& source, const std::string& jobName,
                  const ParseLimits& limits, Design& design, ImportReport& report, std::string& error);
+
+// Maps the board file at path (mapped into memory, not copied) onto design,
+// the job named after the file. False with one line naming the file, and
+// where the board cannot be read, the line and column.
+bool ImportBoardFile(const std::string& path, Design& design, ImportReport& report, std::string& error);
 
 // The summary lines: what was read, what became of it, what was skipped.
 std::vector<std::string> SummaryLines(const ImportReport& report, const std::string& source);

@@ -88,9 +88,9 @@ bool Expr::Find(std::string_view head, Expr& found) const {
   return false;
 }
 
-bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& errorOffset, std::string& error,
-                     const std::vector<std::string_view>& verbatim) {
-  text_ = std::move(text);
+bool Document::Parse(std::string_view text, const ParseLimits& limits, std::size_t& errorOffset, std::string& error,
+                     const Verbatim* verbatim) {
+  text_ = text;
   decoded_.clear();
   decodedStrings_.clear();
   nodes_.clear();
@@ -128,32 +128,16 @@ bool Document::Parse(std::string text, const ParseLimits& limits, std::size_t& e
       std::size_t word = i;
       while (word < size && ClassOf(data[word]) == kWordChar) ++word;
       const std::string_view head(data + i, word - i);
-      if (head.empty() || std::find(verbatim.begin(), verbatim.end(), head) == verbatim.end()) {
+      if (verbatim == nullptr || head != verbatim->head) {
         open.push_back(index);
         continue;
       }
-      // A verbatim list: the head, then everything up to the matching ')'.
+      // A verbatim list: its head, then the content that the caller reads.
       nodes_.emplace_back(Node::kAtom, i, head.size());
-      std::size_t depth = 1;
-      std::size_t j = word;
-      for (; j < size; ++j) {
-        const char c = data[j];
-        if (c == '"') {
-          while (++j < size && data[j] != '"') j += data[j] == '\\';
-        } else if (c == '(' && ++depth + open.size() > limits.maxDepth) {
-          return fail(j, "at most " + std::to_string(limits.maxDepth) + " lists nested in one another");
-        } else if (c == ')' && --depth == 0) {
-          break;
-        }
-      }
-      if (j >= size) return unclosed(index);
-      std::size_t from = word;
-      while (from < j && ClassOf(data[from]) == kBlankChar) ++from;
-      std::size_t to = j;
-      while (to > from && ClassOf(data[to - 1]) == kBlankChar) --to;
-      if (to > from) nodes_.emplace_back(Node::kAtom, from, to - from);
+      const std::size_t end = word + verbatim->read(text_.substr(word), static_cast<std::uint32_t>(i - 1));
+      if (end >= size || data[end] != ')') return unclosed(index);
       nodes_[index].value = static_cast<std::uint32_t>(nodes_.size());
-      i = j + 1;
+      i = end + 1;
       continue;
     }
     if (kind == kCloseChar) {

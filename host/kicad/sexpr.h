@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -108,16 +109,24 @@ struct Location {
 
 class Document {
  public:
-  // Parses text; on failure returns false with the byte offset of the
-  // problem and what was expected there. A list whose head is one of the
-  // verbatim words keeps its content unparsed, as one atom after the head
-  // (its parentheses balanced): the reader scans long point lists faster
-  // itself.
-  bool Parse(std::string text, const ParseLimits& limits, std::size_t& errorOffset, std::string& error,
-             const std::vector<std::string_view>& verbatim = {});
+  // A list whose content the caller reads itself, straight from the text,
+  // while the document is parsed (long point lists are read faster so).
+  // read gets the text after the head word and the offset of the list's
+  // '(', and returns how many bytes the content takes, up to the list's
+  // closing ')'; it may throw to end the parse. In the document the list
+  // holds its head only.
+  struct Verbatim {
+    std::string_view head;
+    std::function<std::size_t(std::string_view rest, std::uint32_t listOffset)> read;
+  };
+
+  // Parses text, which must outlive the document's use; on failure returns
+  // false with the byte offset of the problem and what was expected there.
+  bool Parse(std::string_view text, const ParseLimits& limits, std::size_t& errorOffset, std::string& error,
+             const Verbatim* verbatim = nullptr);
 
   Expr Root() const { return Expr(*this, 0); }
-  const std::string& text() const { return text_; }
+  std::string_view text() const { return text_; }
   std::size_t NodeCount() const { return nodes_.size(); }
 
   // Line and column (both from 1; the column counts bytes) of a byte offset.
@@ -130,7 +139,7 @@ class Document {
     std::uint32_t start;
     std::uint32_t length;
   };
-  std::string text_;
+  std::string_view text_;
   std::string decoded_;  // strings whose escapes were decoded, one after the other
   std::vector<Decoded> decodedStrings_;
   std::vector<Node> nodes_;
