@@ -122,15 +122,17 @@ TEST(KicadTexts, AreStrokedAtTheirPlaceWithTheirStyle) {
   };
   using H = kicad::HorizontalJustify;
   using V = kicad::VerticalJustify;
+  // The footprint's texts come first, as footprints are mapped before the
+  // board's own drawings and texts.
   // The footprint at (50, 20) turned by 150 degrees puts its point (1, -2) at
   // (50 - 1.8660, 20 + 1.2321) and (0, 0) on itself. The reference at 200
   // degrees stays readable at 20; the unlocked text keeps its 250.
   const std::vector<Expected> texts = {
+      {"U7", "F.SilkS", {50 - 1.8660254037844388, 20 + 1.2320508075688772}, style(1, 1, 20, H::kCenter, V::kCenter, false, false), 0.15},
+      {"U7-LM317", "F.SilkS", {50, 20}, style(1, 1, 250, H::kCenter, V::kCenter, false, false), 0.15},
       {"AB\nC", "F.SilkS", {10, 10}, style(1.5, 1, 90, H::kLeft, V::kBottom, false, false), 0.2},
       {"MIRROR", "B.SilkS", {20, 10}, style(1, 1, 0, H::kCenter, V::kCenter, true, true), 0.15},
       {"CU", "F.Cu", {30, 10}, style(2, 2, 0, H::kCenter, V::kCenter, false, false), 2.0 / 5},
-      {"U7", "F.SilkS", {50 - 1.8660254037844388, 20 + 1.2320508075688772}, style(1, 1, 20, H::kCenter, V::kCenter, false, false), 0.15},
-      {"U7-LM317", "F.SilkS", {50, 20}, style(1, 1, 250, H::kCenter, V::kCenter, false, false), 0.15},
   };
   const Imported imported = Import("texts");
   std::vector<FeatureRecord> lines;
