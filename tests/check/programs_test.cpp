@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "check_test_support.h"
 
@@ -65,6 +66,31 @@ TEST(Programs, ProblemsGiveStatusOne) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, components + ":3: net 99 of U1 is not in the EDA data (12 nets)\n");
   EXPECT_EQ(run.err, "");
+}
+
+// The golden jobs of deliberately unusual designs are written as the
+// plug-in must write them, and a receiving station flags them: a layer of
+// an unknown kind ("ERROR" in the matrix), a text layer whose only symbol
+// has no name, a part whose package has pins but the part no toeprints, and
+// in the two-step panel a net whose toeprint numbers refer to the other
+// step. The checker finds exactly these problems, at these lines.
+TEST(Programs, UnusualGoldenJobsShowExactlyTheirKnownProblems) {
+  for (const std::string job : {"edge/output/edgeboardrev.b", "panel/output/panel"}) {
+    SCOPED_TRACE(job);
+    const std::string golden = std::string(KELPIE_GOLDEN_OUTPUTS_DIR) + "/";
+    const ProgramRun run = RunProgram(kCheck, {"-q", golden + job});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> problems;
+    std::istringstream out(run.out);
+    for (std::string line; std::getline(out, line);) {
+      for (size_t at = line.find(golden); at != std::string::npos; at = line.find(golden))
+        line.erase(at, golden.size());
+      problems.push_back(line);
+    }
+    const std::string name = "unusual_" + job.substr(0, job.find('/')) + ".txt";
+    EXPECT_EQ(problems, Golden(name, problems));
+  }
 }
 
 TEST(Programs, BadUsageAndUnreadableJobsGiveStatusTwo) {
