@@ -146,7 +146,9 @@ TEST_P(DemoBoard, ExportsWithoutErrorAndHoldsWhatTheBoardHolds) {
   if (!fs::exists(board)) GTEST_SKIP() << board << " is missing: scripts/install-deps installs kicad-demos";
   ScratchDirectory scratch;
   const auto start = std::chrono::steady_clock::now();
-  const RunResult run = RunExport({board, "--idf", "--odb", "--write-design", "design.json", "-o", "out"}, scratch.path());
+  // --check reads both exports back and checks them, as a receiving station would.
+  const RunResult run =
+      RunExport({board, "--idf", "--odb", "--check", "--write-design", "design.json", "-o", "out"}, scratch.path());
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err.find("error"), std::string::npos) << run.err;
@@ -155,7 +157,7 @@ TEST_P(DemoBoard, ExportsWithoutErrorAndHoldsWhatTheBoardHolds) {
   const std::string job = fs::path(board).stem().string();
   const Counts exported = CountExports(scratch / "out", job, scratch / "design.json");
   EXPECT_EQ(exported, expected);
-  std::cout << job << ": " << exported << "; whole export " << seconds << " s\n";
+  std::cout << job << ": " << exported << "; whole export and check " << seconds << " s\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(KicadDemos, DemoBoard,
