@@ -9,14 +9,21 @@
 namespace kelpie::test {
 namespace {
 
+// A negative thickness and an outline of two points are written; a step
+// without components has no components files.
 TEST(OdbJob, AsksForEachFileDirectoryAndRenamesForGood) {
   JobBoard b(true);
+  b.host->SetBoardThickness(-0.062);
   b.host->AddDrillLayer("Drill", 6, b.top, b.bottom);
   b.host->AddPolygonPadShape("Poly A", kSquareX, kSquareY, 4);
-  b.host->AddStep("Panel", kSquareX, kSquareY, 4);
+  PackageType* chip = b.host->AddPackageType("chip", 0, 1, 0, 1);
+  b.host->AddComponent(b.ctop, chip, "R1", "", 1, 1, 0, 0);
+  b.host->AddStep("Panel", kSquareX, kSquareY, 2);
   b.host->AddPackageType("Chip T", 0, 1, 0, 1);
   b.f.sink.Clear();
   ASSERT_TRUE(b.Export());
+  EXPECT_TRUE(b.store.Has("board\\steps\\pcb\\layers\\comp_+_top\\components"));
+  EXPECT_FALSE(b.store.Has("board\\steps\\panel\\layers\\comp_+_top\\components"));
 
   // Each file's own directory is asked for, and no other (no bare parent).
   Lines directories;
