@@ -4,6 +4,7 @@
 // the failing-store tests of robustness/.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -46,16 +47,22 @@ Lines CrLfLines(const RecordingStore& store, const std::string& path) {
 }
 
 // Names lose their blanks and symbols for good (the files show them: the
-// golden tests); a job name that filters to nothing writes nothing.
+// golden tests), references do not; a job name that filters to nothing
+// writes nothing.
 TEST(IdfExport, FilteredNamesStayInTheDesign) {
   ServerFixture f;
   f.server->SetJobName("Main Board (rev.B)");
   const double xs[] = {0, -2.5, 10}, ys[] = {-5, 1.25, 0};
   f.server->AddStep("main pcb", xs, ys, 3);
-  f.server->AddPackageType("SO 8/W", 0, 1, 0, 1);
-  f.server->AddLayer("Top Side", 1, kLayerComponentTop, kPolarityPositive, kContextBoard);
+  PackageType* so8 = f.server->AddPackageType("SO 8/W", 0, 1, 0, 1);
+  Layer* top =
+      f.server->AddLayer("Top Side", 1, kLayerComponentTop, kPolarityPositive, kContextBoard);
+  f.server->AddComponent(top, so8, "U 1", "", 1, 2, 0, 0);
   ASSERT_TRUE(f.server->WriteIDF(&f.store));
   EXPECT_EQ(f.store.opened, (Lines{"MainBoardrev.B.emn", "MainBoardrev.B.emp"}));
+  // A reference keeps its blank.
+  const Lines board = CrLfLines(f.store, "MainBoardrev.B.emn");
+  EXPECT_NE(std::find(board.begin(), board.end(), "\"SO8W\" \"SO8W\" \"U 1\""), board.end());
   // The duplicate checks know the new names.
   EXPECT_EQ(f.server->AddPackageType("SO8W", 0, 1, 0, 1), nullptr);
   EXPECT_EQ(f.server->AddLayer("TopSide", 2, kLayerSignal, kPolarityPositive, kContextBoard),
