@@ -109,7 +109,9 @@ TEST(IdfExport, StopsAtAComponentOffTheSurfaceLayers) {
   f.server->AddComponent(f.top, f.r0805, "Q2", "", 1, 1, 0, 0);
   EXPECT_FALSE(f.server->WriteIDF(&f.store));
   // The board file ends with the name line of Q1.
-  EXPECT_EQ(CrLfLines(f.store, "BRD.emn").back(), "\"R0805\" \"R0805\" \"Q1\"");
+  const Lines board = CrLfLines(f.store, "BRD.emn");
+  ASSERT_FALSE(board.empty());
+  EXPECT_EQ(board.back(), "\"R0805\" \"R0805\" \"Q1\"");
   EXPECT_EQ(f.store.opened, Lines{"BRD.emn"});
   EXPECT_EQ(f.sink.Errors(),
             (Lines{"Component Q1 is not on a surface layer", "Write job 'BRD' failed"}));
