@@ -111,7 +111,7 @@ class Library : public ::testing::Test {
   IKELPIE* server = nullptr;
 };
 
-TEST_F(Library, JobSlotsAndVersion) {
+TEST_F(Library, JobSlots) {
   char buffer[64] = "xx";
   Slot<void, char*>(server, 2, buffer);
   EXPECT_EQ(std::string(buffer, 2), std::string("\0x", 2));  // only the NUL is written
@@ -133,11 +133,6 @@ TEST_F(Library, JobSlotsAndVersion) {
   Slot<void, S>(server, 1, "$NONE$");
   EXPECT_EQ(Slot<const char*>(server, 39), odbName);  // one buffer, rewritten
   EXPECT_STREQ(odbName, "$NONE$");
-
-  // A wrong version creates nothing and hands back the server made last.
-  Take();
-  EXPECT_EQ(create(sink.AsSink(), "", 207), server);
-  EXPECT_EQ(Take(), (Calls{{1, "Incorrect API Version: expected: 208 found: 207", 0}}));
 
   // The write slots, each with a hand-built store: with nothing else set the
   // ODB++ job writes its job files, the IDF job stops for want of a step.

@@ -28,17 +28,15 @@ inline Lines Join(std::initializer_list<Lines> parts) {
   return all;
 }
 
-// Job "board"; with `stack` the layers ctop, top, inner (when asked),
-// bottom, cbot (rows 1 to 5) and the step "pcb", a 4 x 3 rectangle.
+// Job "board"; with `stack` the layers ctop, top, bottom, cbot (rows 1, 2,
+// 4, 5) and the step "pcb", a 4 x 3 rectangle.
 struct JobBoard {
-  explicit JobBoard(bool stack = false, bool withInner = false) : host(f.server) {
+  explicit JobBoard(bool stack = false) : host(f.server) {
     host->SetJobName("board");
     host->SetBoardThickness(0.062);
     if (!stack) return;
     ctop = host->AddLayer("ctop", 1, kLayerComponentTop, kPolarityPositive, kContextBoard);
     top = host->AddLayer("top", 2, kLayerSignal, kPolarityPositive, kContextBoard);
-    if (withInner)
-      inner = host->AddLayer("inner", 3, kLayerSignal, kPolarityPositive, kContextBoard);
     bottom = host->AddLayer("bottom", 4, kLayerSignal, kPolarityPositive, kContextBoard);
     cbot = host->AddLayer("cbot", 5, kLayerComponentBottom, kPolarityPositive, kContextBoard);
     const double xs[] = {0, 4, 4, 0}, ys[] = {0, 0, 3, 3};
@@ -56,7 +54,7 @@ struct JobBoard {
   ServerFixture f;
   IKELPIE* host;
   Step* step = nullptr;
-  Layer *ctop = nullptr, *top = nullptr, *inner = nullptr, *bottom = nullptr, *cbot = nullptr;
+  Layer *ctop = nullptr, *top = nullptr, *bottom = nullptr, *cbot = nullptr;
 };
 
 // A failing job on the stacked board that setUp completes: its errors before

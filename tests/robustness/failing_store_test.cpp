@@ -20,7 +20,8 @@ class HostileStore : public RecordingStore {
   StoreCall throwOn = kWrite;  // and throwAt = 0: never
   int throwAt = 0, counts[4] = {};
   std::string thrownPath, thrownText, thrownBefore;  // the call that threw
-  std::vector<std::pair<std::string, int>> writes;   // file, writes to it before
+  std::size_t openedBeforeThrow = 0;
+  std::vector<std::pair<std::string, int>> writes;  // file, writes to it before
   std::map<std::string, int> writesPerFile;
   std::vector<std::string> misuse;
   std::map<FileHandle, std::pair<std::string, bool>> handles;  // path, open
@@ -53,6 +54,7 @@ class HostileStore : public RecordingStore {
     if (++counts[call] != throwAt || call != throwOn) return;
     thrownPath = path;
     thrownText = text;
+    openedBeforeThrow = opened.size();
     if (call == kWrite) thrownBefore = files[path];
     throw StoreBroke{};
   }
@@ -134,10 +136,13 @@ TEST_P(FailingStore, ThrowFromEachCallInTurn) {
         ASSERT_EQ(errors.size(), 2u) << ::testing::PrintToString(errors);
         EXPECT_EQ(errors[0], "Unexpected error in WriteMatrixEntry");
       } else {
-        // Inside a file: the unwound writer reports its file, then the job's guard.
+        // Inside a file: the unwound writer reports its file, then the job's
+        // guard; the file is not complete, and nothing is opened after it.
         EXPECT_FALSE(out.written);
         ASSERT_GE(errors.size(), 3u) << ::testing::PrintToString(errors);
         EXPECT_TRUE(out.sink.HasError("File was not closed: " + path));
+        EXPECT_FALSE(out.sink.Has(Message::kInfo, "Write " + path + " complete"));
+        EXPECT_EQ(store.opened.size(), store.openedBeforeThrow);
         EXPECT_EQ(errors[errors.size() - 2],
                   idf ? "Unexpected error in WriteIDF" : "Unexpected error in WriteODB");
       }
