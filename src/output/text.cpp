@@ -1,7 +1,9 @@
 #include "output/text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace kelpie {
 
@@ -17,6 +19,54 @@ void AppendIntText(std::string& out, std::int32_t value) {
   out.append(buffer, result.ptr);
 }
 
+namespace {
+
+// Below this magnitude the value times 10^6 fits a 64-bit whole number.
+constexpr double kExactLimit = 0x1p43;
+
+// The value times 10^6, rounded to the nearest whole number with ties to
+// the even one, for a finite value below kExactLimit in magnitude; the sign
+// is left off. This is the rounding printf "%f" makes. A double is a 53-bit
+// mantissa m times 2^e, so the exact product m * 10^6 fits in 128 bits and
+// the rounding is decided from the bits that the shift by -e drops.
+std::uint64_t RoundedMillionths(double value) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+  const int biasedExponent = static_cast<int>((bits >> 52) & 0x7ff);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int exponent = -1074;  // subnormals
+  if (biasedExponent != 0) {
+    mantissa |= std::uint64_t{1} << 52;
+    exponent = biasedExponent - 1075;
+  }
+  if (exponent >= 0) return (mantissa << exponent) * 1000000;
+  const int shift = -exponent;
+  // m * 10^6 < 2^73: from a shift of 74 on it is below one half.
+  if (shift > 73) return 0;
+  using Wide = unsigned __int128;
+  const Wide product = static_cast<Wide>(mantissa) * 1000000;
+  const Wide one = 1;
+  std::uint64_t rounded = static_cast<std::uint64_t>(product >> shift);
+  const Wide dropped = product & ((one << shift) - 1);
+  const Wide half = one << (shift - 1);
+  if (dropped > half || (dropped == half && (rounded & 1) != 0)) ++rounded;
+  return rounded;
+}
+
+// Values beyond kExactLimit (never board coordinates) go through the
+// library's own fixed-point conversion, trimmed the same way.
+void AppendLargeNumberText(std::string& out, double value) {
+  // Fixed notation with precision 6 is specified to give exactly what printf
+  // "%f" gives; 1e308 needs 309 digits before the point.
+  char buffer[330];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+  char* end = result.ptr;
+  while (end[-1] == '0') --end;
+  if (end[-1] == '.') --end;
+  out.append(buffer, end);
+}
+
+}  // namespace
+
 void AppendNumberText(std::string& out, double value) {
   if (std::isnan(value)) {
     out += "nan";
@@ -26,25 +76,33 @@ void AppendNumberText(std::string& out, double value) {
     out += value < 0 ? "-inf" : "inf";
     return;
   }
-  // Fixed notation with precision 6 is specified to give exactly what printf
-  // "%f" gives; 1e308 needs 309 digits before the point.
-  char buffer[330];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-  char* end = result.ptr;
-  while (end != buffer) {
-    const char last = end[-1];
-    if (last == '0') {
-      --end;
-    } else {
-      if (last == '.') --end;
-      break;
+  if (!(std::fabs(value) < kExactLimit)) {
+    AppendLargeNumberText(out, value);
+    return;
+  }
+  const std::uint64_t millionths = RoundedMillionths(value);
+  std::uint64_t fraction = millionths % 1000000;
+  // "-" + whole part + "." + six decimals, at most 1 + 14 + 1 + 6 characters.
+  char buffer[32];
+  char* end = buffer;
+  // printf keeps the sign of a negative value that rounds to zero: -0.
+  if (std::signbit(value)) *end++ = '-';
+  end = std::to_chars(end, buffer + sizeof buffer, millionths / 1000000).ptr;
+  if (fraction != 0) {
+    // The trailing zeros go, and the point with them when all six do.
+    int digits = 6;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      --digits;
     }
+    *end++ = '.';
+    for (int i = digits - 1; i >= 0; --i) {
+      end[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    end += digits;
   }
-  if (end == buffer) {
-    out += '0';
-  } else {
-    out.append(buffer, end);
-  }
+  out.append(buffer, end);
 }
 
 std::string NumberToText(double value) {
