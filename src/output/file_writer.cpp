@@ -1,6 +1,8 @@
 #include "output/file_writer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "output/clock.h"
@@ -40,6 +42,38 @@ std::string TimeText() {
 }
 
 }  // namespace
+
+char* LineBuffer::Room(size_t count) {
+  if (size_ + count > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), size_ + count));
+  return bytes_.data() + size_;
+}
+
+void LineBuffer::Add(std::string_view text) {
+  if (text.empty()) return;  // an empty view may hold no address at all
+  std::memcpy(Room(text.size()), text.data(), text.size());
+  size_ += text.size();
+}
+
+void LineBuffer::Add(char c) {
+  *Room(1) = c;
+  ++size_;
+}
+
+void LineBuffer::AddNumber(double value) {
+  char* at = Room(kNumberTextRoom);
+  size_ += static_cast<size_t>(FormatNumber(at, value) - at);
+}
+
+void LineBuffer::AddInt(std::int32_t value) {
+  char* at = Room(kIntTextRoom);
+  size_ += static_cast<size_t>(FormatInt(at, value) - at);
+}
+
+const char* LineBuffer::Finish(std::string_view ending) {
+  Add(ending);
+  *Room(1) = '\0';
+  return bytes_.data();
+}
 
 FileWriter::FileWriter(const OutputTarget& target, std::string directory, std::string fileName,
                        bool writeSummary)
@@ -85,76 +119,80 @@ void FileWriter::Close() {
   closed_ = true;
 }
 
-void FileWriter::Emit(std::string& line) {
-  line += target_.lineEnding;
-  target_.store.Write(handle_, line.c_str());
+void FileWriter::Emit(LineBuffer& line) {
+  const char* text = line.Finish(target_.lineEnding);
+  const std::string_view handedOver = line.text();
+  // Emptied first, so that a store that throws leaves no line pending; the
+  // bytes stay where they are until the next line is built.
+  line.Clear();
+  target_.store.Write(handle_, text);
   // Wrapping 32-bit arithmetic, done unsigned so that overflow is defined
   // even for a line of many megabytes.
   std::uint32_t sum = 0;
-  for (const char c : line) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
+  for (const char c : handedOver) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
   checksum_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum_) + sum);
   byteCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(byteCount_) +
-                                         static_cast<std::uint32_t>(line.size()));
+                                         static_cast<std::uint32_t>(handedOver.size()));
 }
 
 void FileWriter::WriteLine(std::string_view text) {
-  scratch_.assign(text);
-  Emit(scratch_);
+  whole_.Add(text);
+  Emit(whole_);
 }
 
 void FileWriter::WriteKeyNumber(std::string_view key, double value) {
-  scratch_.assign(key);
-  AppendNumberText(scratch_, value);
-  Emit(scratch_);
+  whole_.Add(key);
+  whole_.AddNumber(value);
+  Emit(whole_);
 }
 
 void FileWriter::WriteKeyText(std::string_view key, std::string_view value) {
-  scratch_.assign(key);
-  scratch_ += value;
-  Emit(scratch_);
+  whole_.Add(key);
+  whole_.Add(value);
+  Emit(whole_);
 }
 
 void FileWriter::WriteSpacedNumber(std::string_view keyword, double value) {
-  scratch_.assign(keyword);
-  scratch_ += ' ';
-  AppendNumberText(scratch_, value);
-  Emit(scratch_);
+  whole_.Add(keyword);
+  whole_.Add(' ');
+  whole_.AddNumber(value);
+  Emit(whole_);
 }
 
 void FileWriter::WriteSpacedText(std::string_view keyword, std::string_view text) {
-  scratch_.assign(keyword);
-  scratch_ += ' ';
-  scratch_ += text;
-  Emit(scratch_);
+  whole_.Add(keyword);
+  whole_.Add(' ');
+  whole_.Add(text);
+  Emit(whole_);
 }
 
 void FileWriter::BeginLine(std::string_view text) {
   if (!pending_.empty()) {
-    target_.messages.Error("Previous line was not completed: " + pending_);
+    target_.messages.Error("Previous line was not completed: " + std::string(pending_.text()));
     return;
   }
-  pending_.assign(text);
+  pending_.Add(text);
 }
 
-void FileWriter::Append(std::string_view text) { pending_ += text; }
+void FileWriter::Append(std::string_view text) { pending_.Add(text); }
 
-void FileWriter::AppendNumber(double value) { AppendNumberText(pending_, value); }
+void FileWriter::AppendNumber(double value) { pending_.AddNumber(value); }
 
 void FileWriter::AddField(std::string_view text) {
-  pending_ += ' ';
-  pending_ += text;
+  pending_.Add(' ');
+  pending_.Add(text);
 }
 
 void FileWriter::AddNumber(double value) {
-  pending_ += ' ';
-  AppendNumberText(pending_, value);
+  pending_.Add(' ');
+  pending_.AddNumber(value);
 }
 
-void FileWriter::AppendInt(std::int32_t value) { AppendIntText(pending_, value); }
+void FileWriter::AppendInt(std::int32_t value) { pending_.AddInt(value); }
 
 void FileWriter::AddInt(std::int32_t value) {
-  pending_ += ' ';
-  AppendIntText(pending_, value);
+  pending_.Add(' ');
+  pending_.AddInt(value);
 }
 
 void FileWriter::EndLine(std::string_view text) {
@@ -162,13 +200,7 @@ void FileWriter::EndLine(std::string_view text) {
   EndLine();
 }
 
-void FileWriter::EndLine() {
-  // Swap rather than copy: the pending buffer keeps its capacity for the
-  // next line.
-  pending_.swap(scratch_);
-  pending_.clear();
-  Emit(scratch_);
-}
+void FileWriter::EndLine() { Emit(pending_); }
 
 void FileWriter::WriteSummary() {
   FileStore& store = target_.store;

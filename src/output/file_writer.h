@@ -9,11 +9,36 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/messages.h"
 #include "kelpie/kelpie.h"
 
 namespace kelpie {
+
+// A line being built. It grows to the longest line of its file and is then
+// reused, so that building a line allocates nothing; numbers are printed
+// straight into it.
+class LineBuffer {
+ public:
+  bool empty() const { return size_ == 0; }
+  std::string_view text() const { return {bytes_.data(), size_}; }
+  void Clear() { size_ = 0; }
+  void Add(std::string_view text);
+  void Add(char c);
+  void AddNumber(double value);  // as NumberToText prints it
+  void AddInt(std::int32_t value);
+  // Adds the ending and a terminating NUL, as the store takes a line; the
+  // line's text then includes the ending.
+  const char* Finish(std::string_view ending);
+
+ private:
+  // Where the next `count` bytes go, after growing the buffer if needed.
+  char* Room(size_t count);
+
+  std::vector<char> bytes_;
+  size_t size_ = 0;
+};
 
 // Where one export's files go and how their lines look.
 struct OutputTarget {
@@ -72,7 +97,7 @@ class FileWriter {
  private:
   void WriteSummary();
   // Hands one line, ending included, to the store and counts it.
-  void Emit(std::string& line);
+  void Emit(LineBuffer& line);
 
   const OutputTarget& target_;
   bool closed_ = true;
@@ -82,9 +107,9 @@ class FileWriter {
   std::string path_;
   bool writeSummary_ = false;
   std::int32_t checksum_ = 0;
-  std::string pending_;  // the line being built
+  LineBuffer pending_;  // the line being built field by field
   FileHandle handle_ = 0;
-  std::string scratch_;  // the line being handed over
+  LineBuffer whole_;  // a whole line being handed over
 };
 
 // A whole file of fixed lines.

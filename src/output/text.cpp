@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 namespace kelpie {
 
@@ -13,10 +15,13 @@ std::string IntToText(std::int32_t value) {
   return std::string(buffer, result.ptr);
 }
 
+char* FormatInt(char* at, std::int32_t value) {
+  return std::to_chars(at, at + kIntTextRoom, value).ptr;
+}
+
 void AppendIntText(std::string& out, std::int32_t value) {
-  char buffer[16];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
+  char buffer[kIntTextRoom];
+  out.append(buffer, FormatInt(buffer, value));
 }
 
 namespace {
@@ -54,40 +59,33 @@ std::uint64_t RoundedMillionths(double value) {
 
 // Values beyond kExactLimit (never board coordinates) go through the
 // library's own fixed-point conversion, trimmed the same way.
-void AppendLargeNumberText(std::string& out, double value) {
+char* FormatLargeNumber(char* at, double value) {
   // Fixed notation with precision 6 is specified to give exactly what printf
-  // "%f" gives; 1e308 needs 309 digits before the point.
-  char buffer[330];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-  char* end = result.ptr;
+  // "%f" gives.
+  char* end = std::to_chars(at, at + kNumberTextRoom, value, std::chars_format::fixed, 6).ptr;
   while (end[-1] == '0') --end;
   if (end[-1] == '.') --end;
-  out.append(buffer, end);
+  return end;
+}
+
+char* FormatText(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
 }
 
 }  // namespace
 
-void AppendNumberText(std::string& out, double value) {
-  if (std::isnan(value)) {
-    out += "nan";
-    return;
-  }
-  if (std::isinf(value)) {
-    out += value < 0 ? "-inf" : "inf";
-    return;
-  }
-  if (!(std::fabs(value) < kExactLimit)) {
-    AppendLargeNumberText(out, value);
-    return;
-  }
+char* FormatNumber(char* at, double value) {
+  if (std::isnan(value)) return FormatText(at, "nan");
+  if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
+  if (!(std::fabs(value) < kExactLimit)) return FormatLargeNumber(at, value);
   const std::uint64_t millionths = RoundedMillionths(value);
   std::uint64_t fraction = millionths % 1000000;
-  // "-" + whole part + "." + six decimals, at most 1 + 14 + 1 + 6 characters.
-  char buffer[32];
-  char* end = buffer;
+  // "-", then the whole part: at most 14 digits below kExactLimit.
+  char* end = at;
   // printf keeps the sign of a negative value that rounds to zero: -0.
   if (std::signbit(value)) *end++ = '-';
-  end = std::to_chars(end, buffer + sizeof buffer, millionths / 1000000).ptr;
+  end = std::to_chars(end, end + 20, millionths / 1000000).ptr;
   if (fraction != 0) {
     // The trailing zeros go, and the point with them when all six do.
     int digits = 6;
@@ -102,7 +100,12 @@ void AppendNumberText(std::string& out, double value) {
     }
     end += digits;
   }
-  out.append(buffer, end);
+  return end;
+}
+
+void AppendNumberText(std::string& out, double value) {
+  char buffer[kNumberTextRoom];
+  out.append(buffer, FormatNumber(buffer, value));
 }
 
 std::string NumberToText(double value) {
