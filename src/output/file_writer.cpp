@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 #include "output/clock.h"
@@ -43,36 +42,8 @@ std::string TimeText() {
 
 }  // namespace
 
-char* LineBuffer::Room(size_t count) {
-  if (size_ + count > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), size_ + count));
-  return bytes_.data() + size_;
-}
-
-void LineBuffer::Add(std::string_view text) {
-  if (text.empty()) return;  // an empty view may hold no address at all
-  std::memcpy(Room(text.size()), text.data(), text.size());
-  size_ += text.size();
-}
-
-void LineBuffer::Add(char c) {
-  *Room(1) = c;
-  ++size_;
-}
-
-void LineBuffer::AddNumber(double value) {
-  char* at = Room(kNumberTextRoom);
-  size_ += static_cast<size_t>(FormatNumber(at, value) - at);
-}
-
-void LineBuffer::AddInt(std::int32_t value) {
-  char* at = Room(kIntTextRoom);
-  size_ += static_cast<size_t>(FormatInt(at, value) - at);
-}
-
-const char* LineBuffer::Finish(std::string_view ending) {
-  Add(ending);
-  *Room(1) = '\0';
-  return bytes_.data();
+void LineBuffer::Grow(size_t count) {
+  bytes_.resize(std::max(2 * bytes_.size(), size_ + count));
 }
 
 FileWriter::FileWriter(const OutputTarget& target, std::string directory, std::string fileName,

@@ -6,6 +6,7 @@
 #define KELPIE_OUTPUT_FILE_WRITER_H
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "base/messages.h"
 #include "kelpie/kelpie.h"
+#include "output/text.h"
 
 namespace kelpie {
 
@@ -24,17 +26,38 @@ class LineBuffer {
   bool empty() const { return size_ == 0; }
   std::string_view text() const { return {bytes_.data(), size_}; }
   void Clear() { size_ = 0; }
-  void Add(std::string_view text);
-  void Add(char c);
-  void AddNumber(double value);  // as NumberToText prints it
-  void AddInt(std::int32_t value);
+  void Add(std::string_view text) {
+    if (text.empty()) return;  // an empty view may hold no address at all
+    std::memcpy(Room(text.size()), text.data(), text.size());
+    size_ += text.size();
+  }
+  void Add(char c) {
+    *Room(1) = c;
+    ++size_;
+  }
+  void AddNumber(double value) {  // as NumberToText prints it
+    char* at = Room(kNumberTextRoom);
+    size_ += static_cast<size_t>(FormatNumber(at, value) - at);
+  }
+  void AddInt(std::int32_t value) {
+    char* at = Room(kIntTextRoom);
+    size_ += static_cast<size_t>(FormatInt(at, value) - at);
+  }
   // Adds the ending and a terminating NUL, as the store takes a line; the
   // line's text then includes the ending.
-  const char* Finish(std::string_view ending);
+  const char* Finish(std::string_view ending) {
+    Add(ending);
+    *Room(1) = '\0';
+    return bytes_.data();
+  }
 
  private:
   // Where the next `count` bytes go, after growing the buffer if needed.
-  char* Room(size_t count);
+  char* Room(size_t count) {
+    if (size_ + count > bytes_.size()) Grow(count);
+    return bytes_.data() + size_;
+  }
+  void Grow(size_t count);
 
   std::vector<char> bytes_;
   size_t size_ = 0;

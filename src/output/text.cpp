@@ -1,5 +1,6 @@
 #include "output/text.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -68,6 +69,23 @@ char* FormatLargeNumber(char* at, double value) {
   return end;
 }
 
+// "00" to "99": the two digits of each number below 100.
+constexpr std::array<char, 200> MakeDigitPairs() {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}
+constexpr std::array<char, 200> kDigitPairs = MakeDigitPairs();
+
+// The two digits of a number below 100 at `at`.
+void PutDigitPair(char* at, std::uint32_t number) {
+  at[0] = kDigitPairs[2 * number];
+  at[1] = kDigitPairs[2 * number + 1];
+}
+
 char* FormatText(char* at, std::string_view text) {
   std::memcpy(at, text.data(), text.size());
   return at + text.size();
@@ -80,25 +98,25 @@ char* FormatNumber(char* at, double value) {
   if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
   if (!(std::fabs(value) < kExactLimit)) return FormatLargeNumber(at, value);
   const std::uint64_t millionths = RoundedMillionths(value);
-  std::uint64_t fraction = millionths % 1000000;
-  // "-", then the whole part: at most 14 digits below kExactLimit.
+  const std::uint64_t whole = millionths / 1000000;
+  const std::uint32_t fraction = static_cast<std::uint32_t>(millionths % 1000000);
   char* end = at;
   // printf keeps the sign of a negative value that rounds to zero: -0.
   if (std::signbit(value)) *end++ = '-';
-  end = std::to_chars(end, end + 20, millionths / 1000000).ptr;
+  if (whole < 10) {
+    *end++ = static_cast<char>('0' + whole);
+  } else {
+    end = std::to_chars(end, end + 20, whole).ptr;  // at most 14 digits below kExactLimit
+  }
   if (fraction != 0) {
-    // The trailing zeros go, and the point with them when all six do.
-    int digits = 6;
-    while (fraction % 10 == 0) {
-      fraction /= 10;
-      --digits;
-    }
     *end++ = '.';
-    for (int i = digits - 1; i >= 0; --i) {
-      end[i] = static_cast<char>('0' + fraction % 10);
-      fraction /= 10;
-    }
-    end += digits;
+    PutDigitPair(end, fraction / 10000);
+    PutDigitPair(end + 2, fraction / 100 % 100);
+    PutDigitPair(end + 4, fraction % 100);
+    end += 6;
+    // The trailing zeros go; a digit other than zero is left, as the
+    // fraction is not zero.
+    while (end[-1] == '0') --end;
   }
   return end;
 }
