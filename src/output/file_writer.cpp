@@ -137,41 +137,9 @@ void FileWriter::WriteSpacedText(std::string_view keyword, std::string_view text
   Emit(whole_);
 }
 
-void FileWriter::BeginLine(std::string_view text) {
-  if (!pending_.empty()) {
-    target_.messages.Error("Previous line was not completed: " + std::string(pending_.text()));
-    return;
-  }
-  pending_.Add(text);
+void FileWriter::ReportUnfinishedLine() {
+  target_.messages.Error("Previous line was not completed: " + std::string(pending_.text()));
 }
-
-void FileWriter::Append(std::string_view text) { pending_.Add(text); }
-
-void FileWriter::AppendNumber(double value) { pending_.AddNumber(value); }
-
-void FileWriter::AddField(std::string_view text) {
-  pending_.Add(' ');
-  pending_.Add(text);
-}
-
-void FileWriter::AddNumber(double value) {
-  pending_.Add(' ');
-  pending_.AddNumber(value);
-}
-
-void FileWriter::AppendInt(std::int32_t value) { pending_.AddInt(value); }
-
-void FileWriter::AddInt(std::int32_t value) {
-  pending_.Add(' ');
-  pending_.AddInt(value);
-}
-
-void FileWriter::EndLine(std::string_view text) {
-  AddField(text);
-  EndLine();
-}
-
-void FileWriter::EndLine() { Emit(pending_); }
 
 void FileWriter::WriteSummary() {
   FileStore& store = target_.store;

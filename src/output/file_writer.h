@@ -101,17 +101,37 @@ class FileWriter {
   // adds text with no blank. BeginLine while a line is still open reports
   // "Previous line was not completed" and leaves that line as it is; the
   // writers of this library always end their lines or give up the file.
-  void BeginLine(std::string_view text);
-  void Append(std::string_view text);
-  void AppendNumber(double value);
-  void AddField(std::string_view text);
-  void AddNumber(double value);
+  // These run for every field of millions of lines, so they are defined
+  // here, where the exporters' calls can inline them.
+  void BeginLine(std::string_view text) {
+    if (!pending_.empty()) {
+      ReportUnfinishedLine();
+      return;
+    }
+    pending_.Add(text);
+  }
+  void Append(std::string_view text) { pending_.Add(text); }
+  void AppendNumber(double value) { pending_.AddNumber(value); }
+  void AddField(std::string_view text) {
+    pending_.Add(' ');
+    pending_.Add(text);
+  }
+  void AddNumber(double value) {
+    pending_.Add(' ');
+    pending_.AddNumber(value);
+  }
   // Whole numbers as printf "%d" prints them, straight into the line.
-  void AppendInt(std::int32_t value);
-  void AddInt(std::int32_t value);
-  void EndLine(std::string_view text);
+  void AppendInt(std::int32_t value) { pending_.AddInt(value); }
+  void AddInt(std::int32_t value) {
+    pending_.Add(' ');
+    pending_.AddInt(value);
+  }
+  void EndLine(std::string_view text) {
+    AddField(text);
+    EndLine();
+  }
   // Ends the line with what it holds, adding no field.
-  void EndLine();
+  void EndLine() { Emit(pending_); }
 
   const std::string& path() const { return path_; }
   std::int32_t byteCount() const { return byteCount_; }
@@ -119,6 +139,8 @@ class FileWriter {
 
  private:
   void WriteSummary();
+  // "Previous line was not completed: " + the pending line.
+  void ReportUnfinishedLine();
   // Hands one line, ending included, to the store and counts it.
   void Emit(LineBuffer& line);
 
