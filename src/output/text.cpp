@@ -44,7 +44,8 @@ std::uint64_t RoundedMillionths(double value) {
     mantissa |= std::uint64_t{1} << 52;
     exponent = biasedExponent - 1075;
   }
-  if (exponent >= 0) return (mantissa << exponent) * 1000000;
+  // Below kExactLimit = 2^43 the exponent is at most 43 - 53 = -10: there
+  // are always bits to drop.
   const int shift = -exponent;
   // m * 10^6 < 2^73: from a shift of 74 on it is below one half.
   if (shift > 73) return 0;
