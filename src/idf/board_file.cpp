@@ -57,11 +57,13 @@ void WriteDrilledHoles(FileWriter& writer, const Design& design) {
     if (layer.kind != LayerKind::kDrill) continue;
     for (const PadFeature& pad : layer.pads) {
       const bool onComponent = pad.pin != nullptr && pad.pin->component != nullptr;
-      writer.BeginLine(NumberToText(pad.shape->width * kMillimetresPerInch));
+      // The first field is a number too: printed straight into the line.
+      writer.BeginLine("");
+      writer.AppendNumber(pad.shape->width * kMillimetresPerInch);
       writer.AddNumber(pad.x * kMillimetresPerInch);
       writer.AddNumber(pad.y * kMillimetresPerInch);
       writer.AddField(pad.shape->plated ? "PTH" : "NPTH");
-      writer.AddField(onComponent ? pad.pin->component->reference : std::string("BOARD"));
+      writer.AddField(onComponent ? std::string_view(pad.pin->component->reference) : "BOARD");
       writer.AddField(HoleType(pad));
       writer.EndLine("UNOWNED");
     }
@@ -83,7 +85,8 @@ void WriteDrilledHoles(FileWriter& writer, const Design& design) {
         messages.Error("Component " + component.reference + " is not on a surface layer");
         return false;
       }
-      writer.BeginLine(NumberToText(component.x * kMillimetresPerInch));
+      writer.BeginLine("");
+      writer.AppendNumber(component.x * kMillimetresPerInch);
       writer.AddNumber(component.y * kMillimetresPerInch);
       writer.AddField("0.0");
       writer.AddNumber(PlacementRotation(component));

@@ -27,20 +27,20 @@ std::uint64_t WidthKey(double width) {
 }
 
 void CollectShapeSymbol(FeatureTables& tables, const PadShape* shape, const Messages& messages) {
-  if (HasStandardName(shape) && tables.shapeSymbols.count(shape) != 0) return;
+  if (HasStandardName(shape) && tables.shapeSymbols.Has(shape)) return;
   const int number = AddUnique(tables.symbols, PadTypeToName(shape, messages));
-  if (HasStandardName(shape)) tables.shapeSymbols.emplace(shape, number);
+  if (HasStandardName(shape)) tables.shapeSymbols.Keep(shape, number);
 }
 
 void CollectWidthSymbol(FeatureTables& tables, double width) {
   const std::uint64_t key = WidthKey(width);
-  if (tables.widthSymbols.count(key) != 0) return;
-  tables.widthSymbols.emplace(key, AddUnique(tables.symbols, RoundSymbolName(width)));
+  if (tables.widthSymbols.Has(key)) return;
+  tables.widthSymbols.Keep(key, AddUnique(tables.symbols, RoundSymbolName(width)));
 }
 
 void CollectPinTypeText(FeatureTables& tables, const PinType* pinType) {
-  if (tables.pinTypeTexts.count(pinType) != 0) return;
-  tables.pinTypeTexts.emplace(pinType, AddUnique(tables.texts, pinType->name));
+  if (tables.pinTypeTexts.Has(pinType)) return;
+  tables.pinTypeTexts.Keep(pinType, AddUnique(tables.texts, pinType->name));
 }
 
 void WriteNameTable(FileWriter& writer, const NameList& list, const char* prefix,
@@ -164,19 +164,19 @@ bool WriteNameIndex(FileWriter& writer, const NameList& list, bool withBlank,
 
 bool WriteShapeSymbol(FileWriter& writer, const FeatureTables& tables, const PadShape* shape,
                       const Messages& messages) {
-  const auto found = tables.shapeSymbols.find(shape);
-  if (found == tables.shapeSymbols.end())
+  const int number = tables.shapeSymbols.Find(shape);
+  if (number < 0)
     return WriteNameIndex(writer, tables.symbols, true, PadTypeToName(shape, messages), messages);
-  WriteTableNumber(writer, found->second, true);
+  WriteTableNumber(writer, number, true);
   return true;
 }
 
 bool WriteWidthSymbol(FileWriter& writer, const FeatureTables& tables, double width,
                       const Messages& messages) {
-  const auto found = tables.widthSymbols.find(WidthKey(width));
-  if (found == tables.widthSymbols.end())
+  const int number = tables.widthSymbols.Find(WidthKey(width));
+  if (number < 0)
     return WriteNameIndex(writer, tables.symbols, true, RoundSymbolName(width), messages);
-  WriteTableNumber(writer, found->second, true);
+  WriteTableNumber(writer, number, true);
   return true;
 }
 
@@ -206,10 +206,7 @@ bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables, const P
     return false;
   writer.Append("=");
   int geometryText = -1;
-  if (pin != nullptr && pin->pinType != nullptr) {
-    const auto found = tables.pinTypeTexts.find(pin->pinType);
-    if (found != tables.pinTypeTexts.end()) geometryText = found->second;
-  }
+  if (pin != nullptr && pin->pinType != nullptr) geometryText = tables.pinTypeTexts.Find(pin->pinType);
   if (!WriteKeptIndex(writer, geometryText, tables.texts, geometry, messages)) return false;
   writer.Append(",");
   if (!WriteKeptIndex(writer, tables.padUsageAttribute, tables.attributes, kPadUsage, messages))

@@ -26,6 +26,34 @@ struct NameList {
   int Find(const std::string& text) const;
 };
 
+// Table numbers kept by key (a pad shape, a pin type, the bits of a width).
+// The pads and lines of a layer come in runs that share their key (the pins
+// of one component, the segments of one track), so the last answer is kept
+// beside the map and a run asks the map once.
+template <typename Key>
+class KeptNumbers {
+ public:
+  bool Has(const Key& key) const { return Find(key) >= 0; }
+  void Keep(const Key& key, int number) { numbers_.emplace(key, number); }
+  // The number kept for the key, or -1.
+  int Find(const Key& key) const {
+    if (hasLast_ && key == lastKey_) return lastNumber_;
+    const auto found = numbers_.find(key);
+    if (found == numbers_.end()) return -1;
+    hasLast_ = true;
+    lastKey_ = key;
+    lastNumber_ = found->second;
+    return lastNumber_;
+  }
+
+ private:
+  std::unordered_map<Key, int> numbers_;
+  // The last key found, and its number: a cache that lookups update.
+  mutable bool hasLast_ = false;
+  mutable Key lastKey_{};
+  mutable int lastNumber_ = -1;
+};
+
 struct FeatureTables {
   NameList symbols;
   NameList attributes;  // without their leading point
@@ -33,12 +61,12 @@ struct FeatureTables {
   // Symbol numbers by pad shape and by the bit pattern of a line width, filled
   // while the names are collected: the records of a layer then find their
   // symbol without formatting and hashing its name again.
-  std::unordered_map<const PadShape*, int> shapeSymbols;
-  std::unordered_map<std::uint64_t, int> widthSymbols;
+  KeptNumbers<const PadShape*> shapeSymbols;
+  KeptNumbers<std::uint64_t> widthSymbols;
   // Numbers that every pad record writes, kept once the names are collected
   // (-1 before): the text of each pin type's name, and the three attribute
   // names.
-  std::unordered_map<const PinType*, int> pinTypeTexts;
+  KeptNumbers<const PinType*> pinTypeTexts;
   int geometryAttribute = -1;
   int drillAttribute = -1;
   int padUsageAttribute = -1;

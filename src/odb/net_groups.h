@@ -40,13 +40,16 @@ class Groups {
 
   // A stable counting sort: linear in items plus groups.
   void Build(int groupCount) {
+    // Each group's size, then the running sums: where each group ends.
     starts_.assign(static_cast<size_t>(groupCount) + 1, 0);
-    for (const Entry& entry : entries_) ++starts_[static_cast<size_t>(entry.group) + 1];
+    for (const Entry& entry : entries_) ++starts_[static_cast<size_t>(entry.group)];
     for (size_t g = 1; g < starts_.size(); ++g) starts_[g] += starts_[g - 1];
+    // The items placed from the last one back, each group filled from its
+    // end, so that every group keeps the order of addition and its counter
+    // ends where the group begins.
     items_.resize(entries_.size());
-    std::vector<size_t> next(starts_.begin(), starts_.end() - 1);
-    for (const Entry& entry : entries_)
-      items_[next[static_cast<size_t>(entry.group)]++] = entry.item;
+    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry)
+      items_[--starts_[static_cast<size_t>(entry->group)]] = entry->item;
     entries_.clear();
     entries_.shrink_to_fit();
   }

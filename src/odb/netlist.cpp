@@ -22,6 +22,7 @@ class NetPads {
     auto found = byLayer_.find(&layer);
     if (found == byLayer_.end()) {
       Groups<const PadFeature*>& groups = byLayer_[&layer];
+      groups.Reserve(layer.pads.size());
       for (const PadFeature& pad : layer.pads) {
         const int net = StepNetNumber(step_, pad.net);
         if (net >= 0) groups.Add(net, &pad);

@@ -92,6 +92,20 @@ StepPlan::StepPlan(const Step& step, const std::deque<Layer>& layers,
     : step(step) {
   const int netCount = static_cast<int>(step.nets.size());
   const int pinCount = static_cast<int>(step.pins.size());
+  // Room for every item at once: the lists hold millions of items on a big
+  // board, and growing them step by step would copy them several times.
+  size_t lineCount = 0;
+  size_t padCount = 0;
+  size_t surfaceCount = 0;
+  for (const Layer& layer : layers) {
+    lineCount += layer.lines.size();
+    padCount += layer.pads.size();
+    surfaceCount += layer.surfaces.size();
+  }
+  traces.Reserve(lineCount);
+  pins.Reserve(step.pins.size());
+  pads.Reserve(padCount);
+  planes.Reserve(surfaceCount);
   for (const Pin& pin : step.pins) {
     const int net = StepNetNumber(step, pin.net);
     if (net >= 0) pins.Add(net, pin.indexInStep);

@@ -1,5 +1,6 @@
 #include "output/file_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -40,6 +41,10 @@ std::string TimeText() {
 }
 
 }  // namespace
+
+void LineBuffer::Grow(size_t count) {
+  bytes_.resize(std::max(2 * bytes_.size(), size_ + count));
+}
 
 FileWriter::FileWriter(const OutputTarget& target, std::string directory, std::string fileName,
                        bool writeSummary)
@@ -85,89 +90,55 @@ void FileWriter::Close() {
   closed_ = true;
 }
 
-void FileWriter::Emit(std::string& line) {
-  line += target_.lineEnding;
-  target_.store.Write(handle_, line.c_str());
+void FileWriter::Emit(LineBuffer& line) {
+  const char* text = line.Finish(target_.lineEnding);
+  const std::string_view handedOver = line.text();
+  // Emptied first, so that a store that throws leaves no line pending; the
+  // bytes stay where they are until the next line is built.
+  line.Clear();
+  target_.store.Write(handle_, text);
   // Wrapping 32-bit arithmetic, done unsigned so that overflow is defined
   // even for a line of many megabytes.
   std::uint32_t sum = 0;
-  for (const char c : line) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
+  for (const char c : handedOver) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
   checksum_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum_) + sum);
   byteCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(byteCount_) +
-                                         static_cast<std::uint32_t>(line.size()));
+                                         static_cast<std::uint32_t>(handedOver.size()));
 }
 
 void FileWriter::WriteLine(std::string_view text) {
-  scratch_.assign(text);
-  Emit(scratch_);
+  whole_.Add(text);
+  Emit(whole_);
 }
 
 void FileWriter::WriteKeyNumber(std::string_view key, double value) {
-  scratch_.assign(key);
-  AppendNumberText(scratch_, value);
-  Emit(scratch_);
+  whole_.Add(key);
+  whole_.AddNumber(value);
+  Emit(whole_);
 }
 
 void FileWriter::WriteKeyText(std::string_view key, std::string_view value) {
-  scratch_.assign(key);
-  scratch_ += value;
-  Emit(scratch_);
+  whole_.Add(key);
+  whole_.Add(value);
+  Emit(whole_);
 }
 
 void FileWriter::WriteSpacedNumber(std::string_view keyword, double value) {
-  scratch_.assign(keyword);
-  scratch_ += ' ';
-  AppendNumberText(scratch_, value);
-  Emit(scratch_);
+  whole_.Add(keyword);
+  whole_.Add(' ');
+  whole_.AddNumber(value);
+  Emit(whole_);
 }
 
 void FileWriter::WriteSpacedText(std::string_view keyword, std::string_view text) {
-  scratch_.assign(keyword);
-  scratch_ += ' ';
-  scratch_ += text;
-  Emit(scratch_);
+  whole_.Add(keyword);
+  whole_.Add(' ');
+  whole_.Add(text);
+  Emit(whole_);
 }
 
-void FileWriter::BeginLine(std::string_view text) {
-  if (!pending_.empty()) {
-    target_.messages.Error("Previous line was not completed: " + pending_);
-    return;
-  }
-  pending_.assign(text);
-}
-
-void FileWriter::Append(std::string_view text) { pending_ += text; }
-
-void FileWriter::AppendNumber(double value) { AppendNumberText(pending_, value); }
-
-void FileWriter::AddField(std::string_view text) {
-  pending_ += ' ';
-  pending_ += text;
-}
-
-void FileWriter::AddNumber(double value) {
-  pending_ += ' ';
-  AppendNumberText(pending_, value);
-}
-
-void FileWriter::AppendInt(std::int32_t value) { AppendIntText(pending_, value); }
-
-void FileWriter::AddInt(std::int32_t value) {
-  pending_ += ' ';
-  AppendIntText(pending_, value);
-}
-
-void FileWriter::EndLine(std::string_view text) {
-  AddField(text);
-  EndLine();
-}
-
-void FileWriter::EndLine() {
-  // Swap rather than copy: the pending buffer keeps its capacity for the
-  // next line.
-  pending_.swap(scratch_);
-  pending_.clear();
-  Emit(scratch_);
+void FileWriter::ReportUnfinishedLine() {
+  target_.messages.Error("Previous line was not completed: " + std::string(pending_.text()));
 }
 
 void FileWriter::WriteSummary() {

@@ -6,14 +6,62 @@
 #define KELPIE_OUTPUT_FILE_WRITER_H
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/messages.h"
 #include "kelpie/kelpie.h"
+#include "output/text.h"
 
 namespace kelpie {
+
+// A line being built. It grows to the longest line of its file and is then
+// reused, so that building a line allocates nothing; numbers are printed
+// straight into it.
+class LineBuffer {
+ public:
+  bool empty() const { return size_ == 0; }
+  std::string_view text() const { return {bytes_.data(), size_}; }
+  void Clear() { size_ = 0; }
+  void Add(std::string_view text) {
+    if (text.empty()) return;  // an empty view may hold no address at all
+    std::memcpy(Room(text.size()), text.data(), text.size());
+    size_ += text.size();
+  }
+  void Add(char c) {
+    *Room(1) = c;
+    ++size_;
+  }
+  void AddNumber(double value) {  // as NumberToText prints it
+    char* at = Room(kNumberTextRoom);
+    size_ += static_cast<size_t>(FormatNumber(at, value) - at);
+  }
+  void AddInt(std::int32_t value) {
+    char* at = Room(kIntTextRoom);
+    size_ += static_cast<size_t>(FormatInt(at, value) - at);
+  }
+  // Adds the ending and a terminating NUL, as the store takes a line; the
+  // line's text then includes the ending.
+  const char* Finish(std::string_view ending) {
+    Add(ending);
+    *Room(1) = '\0';
+    return bytes_.data();
+  }
+
+ private:
+  // Where the next `count` bytes go, after growing the buffer if needed.
+  char* Room(size_t count) {
+    if (size_ + count > bytes_.size()) Grow(count);
+    return bytes_.data() + size_;
+  }
+  void Grow(size_t count);
+
+  std::vector<char> bytes_;
+  size_t size_ = 0;
+};
 
 // Where one export's files go and how their lines look.
 struct OutputTarget {
@@ -53,17 +101,37 @@ class FileWriter {
   // adds text with no blank. BeginLine while a line is still open reports
   // "Previous line was not completed" and leaves that line as it is; the
   // writers of this library always end their lines or give up the file.
-  void BeginLine(std::string_view text);
-  void Append(std::string_view text);
-  void AppendNumber(double value);
-  void AddField(std::string_view text);
-  void AddNumber(double value);
+  // These run for every field of millions of lines, so they are defined
+  // here, where the exporters' calls can inline them.
+  void BeginLine(std::string_view text) {
+    if (!pending_.empty()) {
+      ReportUnfinishedLine();
+      return;
+    }
+    pending_.Add(text);
+  }
+  void Append(std::string_view text) { pending_.Add(text); }
+  void AppendNumber(double value) { pending_.AddNumber(value); }
+  void AddField(std::string_view text) {
+    pending_.Add(' ');
+    pending_.Add(text);
+  }
+  void AddNumber(double value) {
+    pending_.Add(' ');
+    pending_.AddNumber(value);
+  }
   // Whole numbers as printf "%d" prints them, straight into the line.
-  void AppendInt(std::int32_t value);
-  void AddInt(std::int32_t value);
-  void EndLine(std::string_view text);
+  void AppendInt(std::int32_t value) { pending_.AddInt(value); }
+  void AddInt(std::int32_t value) {
+    pending_.Add(' ');
+    pending_.AddInt(value);
+  }
+  void EndLine(std::string_view text) {
+    AddField(text);
+    EndLine();
+  }
   // Ends the line with what it holds, adding no field.
-  void EndLine();
+  void EndLine() { Emit(pending_); }
 
   const std::string& path() const { return path_; }
   std::int32_t byteCount() const { return byteCount_; }
@@ -71,8 +139,10 @@ class FileWriter {
 
  private:
   void WriteSummary();
+  // "Previous line was not completed: " + the pending line.
+  void ReportUnfinishedLine();
   // Hands one line, ending included, to the store and counts it.
-  void Emit(std::string& line);
+  void Emit(LineBuffer& line);
 
   const OutputTarget& target_;
   bool closed_ = true;
@@ -82,9 +152,9 @@ class FileWriter {
   std::string path_;
   bool writeSummary_ = false;
   std::int32_t checksum_ = 0;
-  std::string pending_;  // the line being built
+  LineBuffer pending_;  // the line being built field by field
   FileHandle handle_ = 0;
-  std::string scratch_;  // the line being handed over
+  LineBuffer whole_;  // a whole line being handed over
 };
 
 // A whole file of fixed lines.

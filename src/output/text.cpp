@@ -1,7 +1,12 @@
 #include "output/text.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
 
 namespace kelpie {
 
@@ -11,40 +16,115 @@ std::string IntToText(std::int32_t value) {
   return std::string(buffer, result.ptr);
 }
 
+char* FormatInt(char* at, std::int32_t value) {
+  return std::to_chars(at, at + kIntTextRoom, value).ptr;
+}
+
 void AppendIntText(std::string& out, std::int32_t value) {
-  char buffer[16];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
+  char buffer[kIntTextRoom];
+  out.append(buffer, FormatInt(buffer, value));
+}
+
+namespace {
+
+// Below this magnitude the value times 10^6 fits a 64-bit whole number.
+constexpr double kExactLimit = 0x1p43;
+
+// The value times 10^6, rounded to the nearest whole number with ties to
+// the even one, for a finite value below kExactLimit in magnitude; the sign
+// is left off. This is the rounding printf "%f" makes. A double is a 53-bit
+// mantissa m times 2^e, so the exact product m * 10^6 fits in 128 bits and
+// the rounding is decided from the bits that the shift by -e drops.
+std::uint64_t RoundedMillionths(double value) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+  const int biasedExponent = static_cast<int>((bits >> 52) & 0x7ff);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int exponent = -1074;  // subnormals
+  if (biasedExponent != 0) {
+    mantissa |= std::uint64_t{1} << 52;
+    exponent = biasedExponent - 1075;
+  }
+  // Below kExactLimit = 2^43 the exponent is at most 43 - 53 = -10: there
+  // are always bits to drop.
+  const int shift = -exponent;
+  // m * 10^6 < 2^73: from a shift of 74 on it is below one half.
+  if (shift > 73) return 0;
+  using Wide = unsigned __int128;
+  const Wide product = static_cast<Wide>(mantissa) * 1000000;
+  const Wide one = 1;
+  std::uint64_t rounded = static_cast<std::uint64_t>(product >> shift);
+  const Wide dropped = product & ((one << shift) - 1);
+  const Wide half = one << (shift - 1);
+  if (dropped > half || (dropped == half && (rounded & 1) != 0)) ++rounded;
+  return rounded;
+}
+
+// Values beyond kExactLimit (never board coordinates) go through the
+// library's own fixed-point conversion, trimmed the same way.
+char* FormatLargeNumber(char* at, double value) {
+  // Fixed notation with precision 6 is specified to give exactly what printf
+  // "%f" gives.
+  char* end = std::to_chars(at, at + kNumberTextRoom, value, std::chars_format::fixed, 6).ptr;
+  while (end[-1] == '0') --end;
+  if (end[-1] == '.') --end;
+  return end;
+}
+
+// "00" to "99": the two digits of each number below 100.
+constexpr std::array<char, 200> MakeDigitPairs() {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}
+constexpr std::array<char, 200> kDigitPairs = MakeDigitPairs();
+
+// The two digits of a number below 100 at `at`.
+void PutDigitPair(char* at, std::uint32_t number) {
+  at[0] = kDigitPairs[2 * number];
+  at[1] = kDigitPairs[2 * number + 1];
+}
+
+char* FormatText(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
+}  // namespace
+
+char* FormatNumber(char* at, double value) {
+  if (std::isnan(value)) return FormatText(at, "nan");
+  if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
+  if (!(std::fabs(value) < kExactLimit)) return FormatLargeNumber(at, value);
+  const std::uint64_t millionths = RoundedMillionths(value);
+  const std::uint64_t whole = millionths / 1000000;
+  const std::uint32_t fraction = static_cast<std::uint32_t>(millionths % 1000000);
+  char* end = at;
+  // printf keeps the sign of a negative value that rounds to zero: -0.
+  if (std::signbit(value)) *end++ = '-';
+  if (whole < 10) {
+    *end++ = static_cast<char>('0' + whole);
+  } else {
+    end = std::to_chars(end, end + 20, whole).ptr;  // at most 14 digits below kExactLimit
+  }
+  if (fraction != 0) {
+    *end++ = '.';
+    PutDigitPair(end, fraction / 10000);
+    PutDigitPair(end + 2, fraction / 100 % 100);
+    PutDigitPair(end + 4, fraction % 100);
+    end += 6;
+    // The trailing zeros go; a digit other than zero is left, as the
+    // fraction is not zero.
+    while (end[-1] == '0') --end;
+  }
+  return end;
 }
 
 void AppendNumberText(std::string& out, double value) {
-  if (std::isnan(value)) {
-    out += "nan";
-    return;
-  }
-  if (std::isinf(value)) {
-    out += value < 0 ? "-inf" : "inf";
-    return;
-  }
-  // Fixed notation with precision 6 is specified to give exactly what printf
-  // "%f" gives; 1e308 needs 309 digits before the point.
-  char buffer[330];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-  char* end = result.ptr;
-  while (end != buffer) {
-    const char last = end[-1];
-    if (last == '0') {
-      --end;
-    } else {
-      if (last == '.') --end;
-      break;
-    }
-  }
-  if (end == buffer) {
-    out += '0';
-  } else {
-    out.append(buffer, end);
-  }
+  char buffer[kNumberTextRoom];
+  out.append(buffer, FormatNumber(buffer, value));
 }
 
 std::string NumberToText(double value) {

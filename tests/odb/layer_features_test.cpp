@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "odb/feature_tables.h"
 #include "odb_job_board.h"
 
 namespace kelpie::test {
@@ -49,6 +50,22 @@ TEST(OdbLayerFeatures, PinTypeWithoutNameEndsTheFileAndTheJob) {
       },
       {"Attribute value cannot be blank"}, kLayers + "top\\.features.sum",
       {"&1 ", "P 0 0 0 P 0 0;0=0,2=0 "});
+}
+
+// The kept numbers answer runs of one key from their last answer: a key met
+// again after another, or never kept, must still get its own answer.
+TEST(OdbLayerFeatures, KeptNumbersAnswerEachKeyWhateverCameBefore) {
+  KeptNumbers<const PadShape*> numbers;
+  const PadShape shapes[3];
+  numbers.Keep(&shapes[0], 4);
+  numbers.Keep(&shapes[1], 7);
+  EXPECT_EQ(numbers.Find(&shapes[0]), 4);
+  EXPECT_EQ(numbers.Find(&shapes[0]), 4);
+  EXPECT_EQ(numbers.Find(&shapes[1]), 7);
+  EXPECT_EQ(numbers.Find(&shapes[2]), -1);
+  EXPECT_FALSE(numbers.Has(&shapes[2]));
+  EXPECT_EQ(numbers.Find(&shapes[0]), 4);
+  EXPECT_EQ(numbers.Find(nullptr), -1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "output/clock.h"
+#include "output/text.h"
 #include "recording_host.h"
 
 namespace kelpie::test {
@@ -139,6 +140,44 @@ TEST(FileWriter, Failures) {
                    "Error writing sum file: d\\.i.sum"}));
   EXPECT_EQ(job.sink.Infos(),
             (Texts{"Write d\\f complete", "Write d\\h complete", "Write d\\i complete"}));
+}
+
+// The line buffer is reused from line to line and grows for long ones: a
+// short line after a long one, and a pending line kept across whole lines,
+// must come out exactly as built.
+TEST(FileWriter, LinesOfEveryLengthShareOneBuffer) {
+  Job job(false, false);
+  FileWriter w(job.target, "", "f", false);
+  const std::string longField(5000, 'x');
+  w.BeginLine("P");
+  w.AddField(longField);
+  w.AddNumber(1e300);  // 301 digits, printed straight into the buffer
+  w.EndLine("end");
+  w.BeginLine("Q");
+  w.AddInt(-2147483647 - 1);
+  w.WriteLine("whole");  // a whole line leaves the pending one alone
+  w.EndLine();
+  w.WriteLine("");
+  w.Close();
+  const std::string expected =
+      "P " + longField + " " + NumberToText(1e300) + " end\nwhole\nQ -2147483648\n\n";
+  EXPECT_EQ(job.files["f"], expected);
+  EXPECT_EQ(w.byteCount(), static_cast<std::int32_t>(job.files["f"].size()));
+}
+
+// A store that throws on a line's Write leaves no line pending: the next
+// line begins without a complaint.
+TEST(FileWriter, LineRefusedByTheStoreIsNotLeftPending) {
+  Job job(false, false);
+  FileWriter w(job.target, "", "f", false);
+  job.throwOn = "lost\n";
+  w.BeginLine("lost");
+  EXPECT_THROW(w.EndLine(), std::runtime_error);
+  w.BeginLine("next");
+  w.EndLine();
+  w.Close();
+  EXPECT_EQ(job.files["f"], "next\n");
+  EXPECT_TRUE(job.sink.Errors().empty());
 }
 
 }  // namespace
