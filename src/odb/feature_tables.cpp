@@ -206,7 +206,8 @@ bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables, const P
     return false;
   writer.Append("=");
   int geometryText = -1;
-  if (pin != nullptr && pin->pinType != nullptr) geometryText = tables.pinTypeTexts.Find(pin->pinType);
+  if (pin != nullptr && pin->pinType != nullptr)
+    geometryText = tables.pinTypeTexts.Find(pin->pinType);
   if (!WriteKeptIndex(writer, geometryText, tables.texts, geometry, messages)) return false;
   writer.Append(",");
   if (!WriteKeptIndex(writer, tables.padUsageAttribute, tables.attributes, kPadUsage, messages))

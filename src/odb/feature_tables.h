@@ -5,7 +5,6 @@
 #define KELPIE_ODB_FEATURE_TABLES_H
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -76,7 +75,7 @@ struct FeatureTables {
 // lines, then `outlineCopies` times the lines drawn from its contours'
 // outlines.
 struct LayerLines {
-  const std::deque<LineFeature>& own;
+  const RecordList<LineFeature>& own;
   const std::vector<LineFeature>& outlines;
   int outlineCopies;
 };

@@ -87,7 +87,7 @@ void PrepareDesignForOdb(Design& design) {
   design.RebuildNameIndexes();
 }
 
-StepPlan::StepPlan(const Step& step, const std::deque<Layer>& layers,
+StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
                    const std::vector<LayerPlan>& layerPlans)
     : step(step) {
   const int netCount = static_cast<int>(step.nets.size());
