@@ -92,13 +92,62 @@ char* FormatText(char* at, std::string_view text) {
   return at + text.size();
 }
 
+// The value times 10^6 rounded as RoundedMillionths rounds it, from one
+// multiplication where that is certain: below kQuickLimit the product in
+// double precision is within 2^-13 of the exact one, so when its fraction is
+// further than kTieMargin from one half, both round the same way. Only the
+// rare product that close to a tie takes the exact path.
+constexpr double kQuickLimit = 1e6;  // the product then stays below 2^40
+constexpr double kTieMargin = 0x1p-11;
+
+std::uint64_t QuickRoundedMillionths(double magnitude) {
+  const double product = magnitude * 1e6;
+  const double whole = std::floor(product);
+  const double fraction = product - whole;  // exact
+  if (std::fabs(fraction - 0.5) <= kTieMargin) return RoundedMillionths(magnitude);
+  return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+}
+
+// The two digit characters of a number below 100 as a little-endian word.
+std::uint64_t DigitPairWord(std::uint32_t number) {
+  std::uint16_t pair;
+  std::memcpy(&pair, &kDigitPairs[2 * number], 2);
+  return pair;
+}
+
+// Six fraction digits at `at`, then the end of the text once the trailing
+// zeros are left off (the fraction is not zero, so one digit stays). The
+// digits are put together in a register and stored at once, and the zeros
+// counted from that word: storing the digits one pair at a time and reading
+// them back as one word would stall the processor.
+char* PutFraction(char* at, std::uint32_t fraction) {
+  if constexpr (std::endian::native != std::endian::little) {
+    PutDigitPair(at, fraction / 10000);
+    PutDigitPair(at + 2, fraction / 100 % 100);
+    PutDigitPair(at + 4, fraction % 100);
+    char* end = at + 6;
+    while (end[-1] == '0') --end;
+    return end;
+  }
+  const std::uint64_t digits = DigitPairWord(fraction / 10000) |
+                               DigitPairWord(fraction / 100 % 100) << 16 |
+                               DigitPairWord(fraction % 100) << 32;
+  std::memcpy(at, &digits, 6);
+  // A byte of zero for each '0'; the last digit is the highest of the six.
+  const std::uint64_t differences = digits ^ 0x303030303030ULL;
+  const int trailingZeros = (std::countl_zero(differences) - 16) / 8;
+  return at + 6 - trailingZeros;
+}
+
 }  // namespace
 
 char* FormatNumber(char* at, double value) {
   if (std::isnan(value)) return FormatText(at, "nan");
   if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
-  if (!(std::fabs(value) < kExactLimit)) return FormatLargeNumber(at, value);
-  const std::uint64_t millionths = RoundedMillionths(value);
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < kExactLimit)) return FormatLargeNumber(at, value);
+  const std::uint64_t millionths =
+      magnitude < kQuickLimit ? QuickRoundedMillionths(magnitude) : RoundedMillionths(magnitude);
   const std::uint64_t whole = millionths / 1000000;
   const std::uint32_t fraction = static_cast<std::uint32_t>(millionths % 1000000);
   char* end = at;
@@ -111,13 +160,7 @@ char* FormatNumber(char* at, double value) {
   }
   if (fraction != 0) {
     *end++ = '.';
-    PutDigitPair(end, fraction / 10000);
-    PutDigitPair(end + 2, fraction / 100 % 100);
-    PutDigitPair(end + 4, fraction % 100);
-    end += 6;
-    // The trailing zeros go; a digit other than zero is left, as the
-    // fraction is not zero.
-    while (end[-1] == '0') --end;
+    end = PutFraction(end, fraction);
   }
   return end;
 }
