@@ -6,6 +6,8 @@
 #ifndef KELPIE_ODB_NET_GROUPS_H
 #define KELPIE_ODB_NET_GROUPS_H
 
+#include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -51,7 +53,9 @@ class Groups {
     for (size_t g = 1; g < starts_.size(); ++g) starts_[g] += starts_[g - 1];
     // The items placed with each group's start as its cursor; a cursor ends
     // where the next group begins, so the starts are then shifted back by one.
-    items_.resize(starts_.back());
+    // The list is left unfilled until then: every place in it is written
+    // once, and filling it first would only touch the memory twice.
+    items_ = std::make_unique_for_overwrite<T[]>(starts_.back());
     forEach([&](int group, const T& item) {
       if (inRange(group)) items_[starts_[static_cast<size_t>(group)]++] = item;
     });
@@ -64,12 +68,14 @@ class Groups {
     if (group < 0 || static_cast<size_t>(group) + 1 >= starts_.size()) return {};
     const size_t first = starts_[static_cast<size_t>(group)];
     const size_t last = starts_[static_cast<size_t>(group) + 1];
-    return std::span<const T>(items_.data() + first, last - first);
+    return std::span<const T>(items_.get() + first, last - first);
   }
 
  private:
-  std::vector<size_t> starts_;
-  std::vector<T> items_;
+  // Where each group begins in items_, and the end of the last one. Positions
+  // fit 32 bits: 2^32 features would take well over 100 GB of design.
+  std::vector<std::uint32_t> starts_;
+  std::unique_ptr<T[]> items_;
 };
 
 }  // namespace kelpie
