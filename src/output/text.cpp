@@ -108,18 +108,31 @@ std::uint64_t QuickRoundedMillionths(double magnitude) {
   return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
 }
 
-// The two digit characters of a number below 100 as a little-endian word.
-std::uint64_t DigitPairWord(std::uint32_t number) {
-  std::uint16_t pair;
-  std::memcpy(&pair, &kDigitPairs[2 * number], 2);
-  return pair;
+// "000" to "999": the three digits of each number below 1000, one number
+// in each four bytes.
+constexpr std::array<char, 4000> MakeDigitTriples() {
+  std::array<char, 4000> triples{};
+  for (int i = 0; i < 1000; ++i) {
+    triples[static_cast<size_t>(4 * i)] = static_cast<char>('0' + i / 100);
+    triples[static_cast<size_t>(4 * i + 1)] = static_cast<char>('0' + i / 10 % 10);
+    triples[static_cast<size_t>(4 * i + 2)] = static_cast<char>('0' + i % 10);
+  }
+  return triples;
+}
+constexpr std::array<char, 4000> kDigitTriples = MakeDigitTriples();
+
+// The three digit characters of a number below 1000 as a little-endian word.
+std::uint64_t DigitTripleWord(std::uint32_t number) {
+  std::uint32_t triple;
+  std::memcpy(&triple, &kDigitTriples[4 * number], 4);
+  return triple & 0xffffff;
 }
 
 // Six fraction digits at `at`, then the end of the text once the trailing
 // zeros are left off (the fraction is not zero, so one digit stays). The
 // digits are put together in a register and stored at once, and the zeros
-// counted from that word: storing the digits one pair at a time and reading
-// them back as one word would stall the processor.
+// counted from that word: storing the digits piece by piece and reading them
+// back as one word would stall the processor.
 char* PutFraction(char* at, std::uint32_t fraction) {
   if constexpr (std::endian::native != std::endian::little) {
     PutDigitPair(at, fraction / 10000);
@@ -129,9 +142,8 @@ char* PutFraction(char* at, std::uint32_t fraction) {
     while (end[-1] == '0') --end;
     return end;
   }
-  const std::uint64_t digits = DigitPairWord(fraction / 10000) |
-                               DigitPairWord(fraction / 100 % 100) << 16 |
-                               DigitPairWord(fraction % 100) << 32;
+  const std::uint64_t thousandths = DigitTripleWord(fraction / 1000);
+  const std::uint64_t digits = thousandths | DigitTripleWord(fraction % 1000) << 24;
   std::memcpy(at, &digits, 6);
   // A byte of zero for each '0'; the last digit is the highest of the six.
   const std::uint64_t differences = digits ^ 0x303030303030ULL;
@@ -139,22 +151,20 @@ char* PutFraction(char* at, std::uint32_t fraction) {
   return at + 6 - trailingZeros;
 }
 
-}  // namespace
-
-char* FormatNumber(char* at, double value) {
-  if (std::isnan(value)) return FormatText(at, "nan");
-  if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
-  const double magnitude = std::fabs(value);
-  if (!(magnitude < kExactLimit)) return FormatLargeNumber(at, value);
-  const std::uint64_t millionths =
-      magnitude < kQuickLimit ? QuickRoundedMillionths(magnitude) : RoundedMillionths(magnitude);
+// The text of a value whose millionths are known: the sign, the whole part
+// and the fraction without its trailing zeros.
+char* PutMillionths(char* at, bool negative, std::uint64_t millionths) {
   const std::uint64_t whole = millionths / 1000000;
   const std::uint32_t fraction = static_cast<std::uint32_t>(millionths % 1000000);
   char* end = at;
   // printf keeps the sign of a negative value that rounds to zero: -0.
-  if (std::signbit(value)) *end++ = '-';
+  *end = '-';
+  end += negative ? 1 : 0;
   if (whole < 10) {
     *end++ = static_cast<char>('0' + whole);
+  } else if (whole < 100) {
+    PutDigitPair(end, static_cast<std::uint32_t>(whole));
+    end += 2;
   } else {
     end = std::to_chars(end, end + 20, whole).ptr;  // at most 14 digits below kExactLimit
   }
@@ -163,6 +173,19 @@ char* FormatNumber(char* at, double value) {
     end = PutFraction(end, fraction);
   }
   return end;
+}
+
+}  // namespace
+
+char* FormatNumber(char* at, double value) {
+  const double magnitude = std::fabs(value);
+  // The common case first: a NaN fails this comparison too.
+  if (magnitude < kQuickLimit)
+    return PutMillionths(at, std::signbit(value), QuickRoundedMillionths(magnitude));
+  if (std::isnan(value)) return FormatText(at, "nan");
+  if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
+  if (!(magnitude < kExactLimit)) return FormatLargeNumber(at, value);
+  return PutMillionths(at, std::signbit(value), RoundedMillionths(magnitude));
 }
 
 void AppendNumberText(std::string& out, double value) {
