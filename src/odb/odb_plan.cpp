@@ -91,35 +91,18 @@ void PrepareDesignForOdb(Design& design) {
 
 namespace {
 
-// One kind of feature (lines, pads or surfaces) of every layer, grouped by
-// the group that groupOf gives each record (a number below groupCount, or
-// -1). Each record is read once: its group is kept in a list, from which
-// both passes of the sort work.
-template <typename Record, typename GroupOf>
-Groups<FeatureRef> GroupFeatures(const RecordList<Layer>& layers,
-                                 const std::vector<LayerPlan>& layerPlans,
-                                 RecordList<Record> Layer::*list, int LayerPlan::*firstNumber,
-                                 int groupCount, const GroupOf& groupOf) {
-  size_t recordCount = 0;
-  for (const Layer& layer : layers) recordCount += (layer.*list).size();
-  std::vector<int> groupOfRecord;
-  groupOfRecord.reserve(recordCount);
+// Calls visit(layer number, feature number, record) for every record of one
+// list of every layer, numbered from the layer's first number of that kind.
+template <typename Record, typename Visit>
+void ForEachFeature(const RecordList<Layer>& layers, const std::vector<LayerPlan>& layerPlans,
+                    RecordList<Record> Layer::*list, int LayerPlan::*firstNumber,
+                    const Visit& visit) {
+  int layerNumber = 0;
   for (const Layer& layer : layers) {
-    for (const Record& record : layer.*list) groupOfRecord.push_back(groupOf(record));
+    int feature = layerPlans[static_cast<size_t>(layerNumber)].*firstNumber;
+    for (const Record& record : layer.*list) visit(layerNumber, feature++, record);
+    ++layerNumber;
   }
-  Groups<FeatureRef> groups;
-  groups.Build(groupCount, [&](const auto& visit) {
-    size_t record = 0;
-    int layerNumber = 0;
-    for (const Layer& layer : layers) {
-      const int first = layerPlans[static_cast<size_t>(layerNumber)].*firstNumber;
-      const int count = static_cast<int>((layer.*list).size());
-      for (int feature = first; feature < first + count; ++feature)
-        visit(groupOfRecord[record++], FeatureRef{layerNumber, feature});
-      ++layerNumber;
-    }
-  });
-  return groups;
 }
 
 // The step's net number of each net met in turn; runs of records on one net
@@ -147,17 +130,30 @@ StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
                    const std::vector<LayerPlan>& layerPlans)
     : step(step) {
   const int netCount = static_cast<int>(step.nets.size());
-  NetNumbers nets(step);
-  traces = GroupFeatures(layers, layerPlans, &Layer::lines, &LayerPlan::firstLine, netCount,
-                         [&](const LineFeature& line) { return nets.Of(line.net); });
+  traces.Build(netCount, [&](const auto& visit) {
+    NetNumbers nets(step);
+    ForEachFeature(layers, layerPlans, &Layer::lines, &LayerPlan::firstLine,
+                   [&](int layerNumber, int feature, const LineFeature& line) {
+                     visit(nets.Of(line.net), FeatureRef{layerNumber, feature});
+                   });
+  });
   pins.Build(netCount, [&](const auto& visit) {
+    NetNumbers nets(step);
     for (const Pin& pin : step.pins) visit(nets.Of(pin.net), pin.indexInStep);
   });
-  pads = GroupFeatures(layers, layerPlans, &Layer::pads, &LayerPlan::firstPad,
-                       static_cast<int>(step.pins.size()),
-                       [&](const PadFeature& pad) { return StepPinNumber(step, pad); });
-  planes = GroupFeatures(layers, layerPlans, &Layer::surfaces, &LayerPlan::firstSurface, netCount,
-                         [&](const Surface& surface) { return nets.Of(surface.net); });
+  pads.Build(static_cast<int>(step.pins.size()), [&](const auto& visit) {
+    ForEachFeature(layers, layerPlans, &Layer::pads, &LayerPlan::firstPad,
+                   [&](int layerNumber, int feature, const PadFeature& pad) {
+                     visit(StepPinNumber(step, pad), FeatureRef{layerNumber, feature});
+                   });
+  });
+  planes.Build(netCount, [&](const auto& visit) {
+    NetNumbers nets(step);
+    ForEachFeature(layers, layerPlans, &Layer::surfaces, &LayerPlan::firstSurface,
+                   [&](int layerNumber, int feature, const Surface& surface) {
+                     visit(nets.Of(surface.net), FeatureRef{layerNumber, feature});
+                   });
+  });
 
   subnets.assign(step.pins.size(), -1);
   for (int net = 0; net < netCount; ++net) {
