@@ -77,7 +77,14 @@ void WriteDrilledHoles(FileWriter& writer, const Design& design) {
   for (const Step& step : design.steps) {
     for (const Component& component : step.components) {
       const std::string& name = IdfPartName(component);
-      writer.WriteLine(Quoted(name) + " " + Quoted(name) + " " + Quoted(component.reference));
+      writer.BeginLine("\"");
+      writer.Append(name);
+      writer.Append("\" \"");
+      writer.Append(name);
+      writer.Append("\" \"");
+      writer.Append(component.reference);
+      writer.Append("\"");
+      writer.EndLine();
       const char* side = nullptr;
       if (component.layer->kind == LayerKind::kComponentTop) side = "TOP";
       if (component.layer->kind == LayerKind::kComponentBottom) side = "BOTTOM";

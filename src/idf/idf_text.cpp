@@ -36,9 +36,11 @@ void WriteIdfFileLine(FileWriter& writer, const std::string& fileKind) {
                    " 1");
 }
 
-void WriteIdfLoop(FileWriter& writer, const PointList& points) {
+std::vector<std::string> IdfLoopLines(const PointList& points) {
   const int count = points.Count();
   const Walk walk = WalkOrder(points, false);
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<size_t>(count));
   for (int n = 0; n < count; ++n) {
     const size_t i = static_cast<size_t>(walk.start + n * walk.step);
     double x = points.xs[i];
@@ -46,11 +48,17 @@ void WriteIdfLoop(FileWriter& writer, const PointList& points) {
     // The round trip through a compass bearing is what prints a point on the
     // positive x axis with a Y of -0; readers of our files have seen it so.
     RotatePoint(x, y, 0);
-    writer.BeginLine("0");
-    writer.AddNumber(x * kMillimetresPerInch);
-    writer.AddNumber(y * kMillimetresPerInch);
-    writer.EndLine("0");
+    std::string& line = lines.emplace_back("0 ");
+    AppendNumberText(line, x * kMillimetresPerInch);
+    line += ' ';
+    AppendNumberText(line, y * kMillimetresPerInch);
+    line += " 0";
   }
+  return lines;
+}
+
+void WriteIdfLoop(FileWriter& writer, const PointList& points) {
+  for (const std::string& line : IdfLoopLines(points)) writer.WriteLine(line);
 }
 
 }  // namespace kelpie

@@ -3,6 +3,7 @@
 #define KELPIE_IDF_IDF_TEXT_H
 
 #include <string>
+#include <vector>
 
 #include "model/records.h"
 #include "output/file_writer.h"
@@ -25,6 +26,8 @@ void WriteIdfFileLine(FileWriter& writer, const std::string& fileKind);
 // One closed loop as "0 X Y 0" lines in millimetres, walked counter-clockwise
 // whichever way the host gave it, the closing point included.
 void WriteIdfLoop(FileWriter& writer, const PointList& points);
+// The same lines as texts, for a loop that is written many times over.
+std::vector<std::string> IdfLoopLines(const PointList& points);
 
 }  // namespace kelpie
 

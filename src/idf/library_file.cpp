@@ -1,6 +1,9 @@
 #include "idf/library_file.h"
 
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "idf/idf_text.h"
 #include "output/text.h"
@@ -30,17 +33,24 @@ void WriteLibraryFile(const OutputTarget& target, const Design& design,
   WriteIdfFileLine(writer, "LIBRARY_FILE");
   writer.WriteLine(".END_HEADER");
   // One section per component, not per package type: a reader matches each
-  // placement line to a section by name and part number.
+  // placement line to a section by name and part number. The components of
+  // one package share its outline, whose lines are formatted once.
+  std::unordered_map<const PackageType*, std::vector<std::string>> outlineLines;
   for (const Step& step : design.steps) {
     for (const Component& component : step.components) {
       const std::string& name = IdfPartName(component);
       const PackageType& package = *component.packageType;
       writer.WriteLine(".ELECTRICAL");
-      writer.BeginLine(Quoted(name));
-      writer.AddField(Quoted(name));
-      writer.AddField("MM");
-      writer.EndLine(NumberToText(package.height * kMillimetresPerInch));
-      WriteIdfLoop(writer, package.outline->points);
+      writer.BeginLine("\"");
+      writer.Append(name);
+      writer.Append("\" \"");
+      writer.Append(name);
+      writer.Append("\" MM ");
+      writer.AppendNumber(package.height * kMillimetresPerInch);
+      writer.EndLine();
+      auto [lines, isNew] = outlineLines.try_emplace(&package);
+      if (isNew) lines->second = IdfLoopLines(package.outline->points);
+      for (const std::string& line : lines->second) writer.WriteLine(line);
       writer.WriteLine(".END_ELECTRICAL");
     }
   }

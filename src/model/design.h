@@ -5,12 +5,12 @@
 #ifndef KELPIE_MODEL_DESIGN_H
 #define KELPIE_MODEL_DESIGN_H
 
-#include <deque>
 #include <string>
 #include <unordered_set>
 
 #include "base/messages.h"
 #include "model/layer_stack.h"
+#include "model/record_list.h"
 #include "model/records.h"
 
 namespace kelpie {
@@ -22,8 +22,8 @@ struct Design {
   std::string comment;
   double boardThickness = 0;  // inches
 
-  std::deque<Step> steps;
-  std::deque<MatrixStep> matrixSteps;
+  RecordList<Step> steps;
+  RecordList<MatrixStep> matrixSteps;
   LayerStack layers;
   std::unordered_set<std::string> stepNames;  // index of the steps' names
 

@@ -2,11 +2,11 @@
 #ifndef KELPIE_MODEL_LAYER_STACK_H
 #define KELPIE_MODEL_LAYER_STACK_H
 
-#include <deque>
 #include <string>
 #include <unordered_set>
 
 #include "base/messages.h"
+#include "model/record_list.h"
 #include "model/records.h"
 
 namespace kelpie {
@@ -21,7 +21,7 @@ struct StackSides {
 };
 
 struct LayerStack {
-  std::deque<Layer> layers;  // order of addition
+  RecordList<Layer> layers;  // order of addition
   StackSides sides;
   std::unordered_set<std::string> names;  // index of the layers' names
 

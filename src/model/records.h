@@ -1,7 +1,7 @@
 // The design database: plain records in ordered lists. Every record is owned
 // by its list and lives until the server is destroyed; the host holds raw
 // pointers to them as handles, so the lists never move their elements
-// (std::deque keeps addresses stable while it grows at the end).
+// (RecordList keeps addresses stable while it grows at the end).
 //
 // The host's coded values arrive as int and are kept as the enumerations
 // below, converted once where the interface receives them. A value outside
@@ -9,7 +9,6 @@
 #ifndef KELPIE_MODEL_RECORDS_H
 #define KELPIE_MODEL_RECORDS_H
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -17,6 +16,7 @@
 
 #include "kelpie/kelpie.h"
 #include "model/contour.h"
+#include "model/record_list.h"
 
 namespace kelpie {
 
@@ -137,6 +137,9 @@ struct PadFeature {
   PadShape* shape = nullptr;
   Pin* pin = nullptr;
   Net* net = nullptr;  // the pin's net when the pad was made
+  // The pin's position in its step's pins, kept here so that grouping a
+  // layer's pads by pin does not have to read every pin; -1 without a pin.
+  int pinIndexInStep = -1;
 };
 
 struct LineFeature {
@@ -166,11 +169,11 @@ struct Layer {
   MatrixContext context = MatrixContext::kNotSet;
   LayerKind kind = LayerKind::kNotSet;
   int componentCount = 0;
-  std::deque<PadFeature> pads;
-  std::deque<LineFeature> lines;
-  std::deque<ArcFeature> arcs;
-  std::deque<Contour> contours;
-  std::deque<Surface> surfaces;
+  RecordList<PadFeature> pads;
+  RecordList<LineFeature> lines;
+  RecordList<ArcFeature> arcs;
+  RecordList<Contour> contours;
+  RecordList<Surface> surfaces;
   Layer* drillStart = nullptr;
   Layer* drillEnd = nullptr;
 };
@@ -179,12 +182,12 @@ struct Layer {
 
 struct Step {
   std::string name;
-  std::deque<Component> components;
-  std::deque<PinType> pinTypes;
-  std::deque<PackageType> packageTypes;
-  std::deque<PadShape> padShapes;
-  std::deque<Net> nets;
-  std::deque<Pin> pins;
+  RecordList<Component> components;
+  RecordList<PinType> pinTypes;
+  RecordList<PackageType> packageTypes;
+  RecordList<PadShape> padShapes;
+  RecordList<Net> nets;
+  RecordList<Pin> pins;
   Contour profile;
 
   // Name indexes beside the lists, so that duplicate checks cost O(1).

@@ -38,9 +38,12 @@ void CollectWidthSymbol(FeatureTables& tables, double width) {
   tables.widthSymbols.Keep(key, AddUnique(tables.symbols, RoundSymbolName(width)));
 }
 
-void CollectPinTypeText(FeatureTables& tables, const PinType* pinType) {
-  if (tables.pinTypeTexts.Has(pinType)) return;
-  tables.pinTypeTexts.Keep(pinType, AddUnique(tables.texts, pinType->name));
+int CollectPinTypeText(FeatureTables& tables, const PinType* pinType) {
+  const int kept = tables.pinTypeTexts.Find(pinType);
+  if (kept >= 0) return kept;
+  const int number = AddUnique(tables.texts, pinType->name);
+  tables.pinTypeTexts.Keep(pinType, number);
+  return number;
 }
 
 void WriteNameTable(FileWriter& writer, const NameList& list, const char* prefix,
@@ -65,19 +68,19 @@ void WriteTableNumber(FileWriter& writer, int number, bool withBlank) {
 }
 
 // Value of the .pad_usage attribute: toeprint, via, or global/local fiducial.
-const char* PadUsageValue(const PadFeature& pad) {
+char PadUsageValue(const PadFeature& pad) {
   const Pin* pin = pad.pin;
-  if (pin == nullptr) return "0";    // toeprint
-  if (IsVia(pin->kind)) return "1";  // via
-  if (pin->kind == PinKind::kFiducial) return pin->component != nullptr ? "3" : "2";
-  return "0";
+  if (pin == nullptr) return '0';    // toeprint
+  if (IsVia(pin->kind)) return '1';  // via
+  if (pin->kind == PinKind::kFiducial) return pin->component != nullptr ? '3' : '2';
+  return '0';
 }
 
 // Value of the .drill attribute of a pad on a drill layer.
-const char* DrillValue(const PadFeature& pad) {
-  if (pad.pin != nullptr && IsVia(pad.pin->kind)) return "2";  // via
-  if (pad.shape == nullptr || !pad.shape->plated) return "1";  // non-plated
-  return "0";                                                  // plated
+char DrillValue(const PadFeature& pad) {
+  if (pad.pin != nullptr && IsVia(pad.pin->kind)) return '2';  // via
+  if (pad.shape == nullptr || !pad.shape->plated) return '1';  // non-plated
+  return '0';                                                  // plated
 }
 
 }  // namespace
@@ -121,11 +124,18 @@ int AddUnique(NameList& list, const std::string& text) {
 
 void CollectFeatureNames(FeatureTables& tables, const Layer& layer, const LayerLines& lines,
                          const Messages& messages) {
-  AddUnique(tables.texts, kBlank);
+  const int blankText = AddUnique(tables.texts, kBlank);
+  tables.padAttributes.reserve(layer.pads.size());
   for (const PadFeature& pad : layer.pads) {
     CollectShapeSymbol(tables, pad.shape, messages);
-    if (pad.pin != nullptr && pad.pin->pinType != nullptr)
-      CollectPinTypeText(tables, pad.pin->pinType);
+    const PinType* pinType = pad.pin != nullptr ? pad.pin->pinType : nullptr;
+    int geometryText = blankText;
+    if (pinType != nullptr) {
+      // An empty name is listed all the same; its pad's record reports it.
+      const int text = CollectPinTypeText(tables, pinType);
+      geometryText = pinType->name.empty() ? -1 : text;
+    }
+    tables.padAttributes.push_back({geometryText, PadUsageValue(pad), DrillValue(pad)});
   }
   for (const LineFeature& line : lines.own) CollectWidthSymbol(tables, line.width);
   for (int copy = 0; copy < lines.outlineCopies; ++copy) {
@@ -180,45 +190,24 @@ bool WriteWidthSymbol(FileWriter& writer, const FeatureTables& tables, double wi
   return true;
 }
 
-namespace {
-
-// Appends a number kept in the tables, or, where none was kept (-1), the one
-// the list gives the name.
-bool WriteKeptIndex(FileWriter& writer, int kept, const NameList& list, const std::string& name,
-                    const Messages& messages) {
-  if (kept < 0) return WriteNameIndex(writer, list, false, name, messages);
-  writer.AppendInt(kept);
-  return true;
-}
-
-}  // namespace
-
-bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables, const PadFeature& pad,
+bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables, const PadAttributes& pad,
                         bool onDrillLayer, const Messages& messages) {
-  const Pin* pin = pad.pin;
-  const std::string& geometry =
-      pin != nullptr && pin->pinType != nullptr ? pin->pinType->name : kBlank;
-  if (geometry.empty()) {
+  if (pad.geometryText < 0) {
     messages.Error("Attribute value cannot be blank");
     return false;
   }
-  if (!WriteKeptIndex(writer, tables.geometryAttribute, tables.attributes, kGeometry, messages))
-    return false;
+  writer.AppendInt(tables.geometryAttribute);
   writer.Append("=");
-  int geometryText = -1;
-  if (pin != nullptr && pin->pinType != nullptr) geometryText = tables.pinTypeTexts.Find(pin->pinType);
-  if (!WriteKeptIndex(writer, geometryText, tables.texts, geometry, messages)) return false;
+  writer.AppendInt(pad.geometryText);
   writer.Append(",");
-  if (!WriteKeptIndex(writer, tables.padUsageAttribute, tables.attributes, kPadUsage, messages))
-    return false;
+  writer.AppendInt(tables.padUsageAttribute);
   writer.Append("=");
-  writer.Append(PadUsageValue(pad));
+  writer.Append(std::string_view(&pad.usage, 1));
   if (onDrillLayer) {
     writer.Append(",");
-    if (!WriteKeptIndex(writer, tables.drillAttribute, tables.attributes, kDrill, messages))
-      return false;
+    writer.AppendInt(tables.drillAttribute);
     writer.Append("=");
-    writer.Append(DrillValue(pad));
+    writer.Append(std::string_view(&pad.drill, 1));
   }
   return true;
 }

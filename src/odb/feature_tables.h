@@ -5,7 +5,6 @@
 #define KELPIE_ODB_FEATURE_TABLES_H
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -54,6 +53,14 @@ class KeptNumbers {
   mutable int lastNumber_ = -1;
 };
 
+// What a pad record writes in its attribute list, worked out while the names
+// are collected so that writing the records need not visit every pin again.
+struct PadAttributes {
+  int geometryText;  // the text of its pin type's name (or the blank); -1: the name is empty
+  char usage;        // the .pad_usage value
+  char drill;        // the .drill value, written on drill layers only
+};
+
 struct FeatureTables {
   NameList symbols;
   NameList attributes;  // without their leading point
@@ -70,13 +77,14 @@ struct FeatureTables {
   int geometryAttribute = -1;
   int drillAttribute = -1;
   int padUsageAttribute = -1;
+  std::vector<PadAttributes> padAttributes;  // one for each pad of the layer, in order
 };
 
 // The lines of a layer as its features file lists them: the layer's own
 // lines, then `outlineCopies` times the lines drawn from its contours'
 // outlines.
 struct LayerLines {
-  const std::deque<LineFeature>& own;
+  const RecordList<LineFeature>& own;
   const std::vector<LineFeature>& outlines;
   int outlineCopies;
 };
@@ -91,7 +99,8 @@ std::string RoundSymbolName(double width);
 // Appends the text unless it is listed already; gives the text's number.
 int AddUnique(NameList& list, const std::string& text);
 // Fills the tables with the names of the layer's pads, then those of `lines`,
-// of the arcs and of the contours' outlines, then the three attribute names.
+// of the arcs and of the contours' outlines, then the three attribute names;
+// and works out the attributes of each pad.
 void CollectFeatureNames(FeatureTables& tables, const Layer& layer, const LayerLines& lines,
                          const Messages& messages);
 void WriteFeatureTables(FileWriter& writer, const FeatureTables& tables);
@@ -106,9 +115,9 @@ void WriteFeatureTables(FileWriter& writer, const FeatureTables& tables);
                                     const Messages& messages);
 // The attribute list of a pad record: geometry (its pin type's name), pad
 // usage and, on drill layers, the drill kind, as "0=1,2=0,1=2". False after
-// an empty geometry or an unlisted name was reported.
+// an empty geometry was reported.
 [[nodiscard]] bool WritePadAttributes(FileWriter& writer, const FeatureTables& tables,
-                                      const PadFeature& pad, bool onDrillLayer,
+                                      const PadAttributes& pad, bool onDrillLayer,
                                       const Messages& messages);
 
 }  // namespace kelpie

@@ -9,8 +9,8 @@ namespace kelpie {
 namespace {
 
 [[nodiscard]] bool WritePadRecord(FileWriter& writer, const FeatureTables& tables,
-                                  const PadFeature& pad, bool onDrillLayer,
-                                  const Messages& messages) {
+                                  const PadFeature& pad, const PadAttributes& attributes,
+                                  bool onDrillLayer, const Messages& messages) {
   writer.BeginLine("P");
   writer.AddNumber(pad.x);
   writer.AddNumber(pad.y);
@@ -18,7 +18,7 @@ namespace {
   writer.AddField("P");   // polarity
   writer.AddField("0");   // dcode
   writer.AddField("0;");  // orientation, then the attributes
-  if (!WritePadAttributes(writer, tables, pad, onDrillLayer, messages)) return false;
+  if (!WritePadAttributes(writer, tables, attributes, onDrillLayer, messages)) return false;
   writer.EndLine("");
   return true;
 }
@@ -65,8 +65,10 @@ namespace {
     writer.WriteLine("SE");
   }
   const bool onDrillLayer = layer.kind == LayerKind::kDrill;
+  size_t padNumber = 0;
   for (const PadFeature& pad : layer.pads) {
-    if (!WritePadRecord(writer, tables, pad, onDrillLayer, messages)) return false;
+    const PadAttributes& attributes = tables.padAttributes[padNumber++];
+    if (!WritePadRecord(writer, tables, pad, attributes, onDrillLayer, messages)) return false;
   }
   for (const LineFeature& line : lines.own) {
     if (!WriteLineRecord(writer, tables, line, messages)) return false;

@@ -6,6 +6,8 @@
 #ifndef KELPIE_ODB_NET_GROUPS_H
 #define KELPIE_ODB_NET_GROUPS_H
 
+#include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -30,28 +32,45 @@ inline bool IsPinOf(const Step& step, const Pin* pin) {
          &step.pins[static_cast<size_t>(pin->indexInStep)] == pin;
 }
 
-// Items sorted into numbered groups. Add every item, then Build once; each
-// group then holds its items in the order in which they were added.
+// The position of the pad's pin in the step's pins, or -1 when the pad has
+// no pin or a pin of another step (layers are shared by all steps). The pin
+// itself is not read.
+inline int StepPinNumber(const Step& step, const PadFeature& pad) {
+  const size_t index = static_cast<size_t>(pad.pinIndexInStep);
+  return pad.pin != nullptr && index < step.pins.size() && &step.pins[index] == pad.pin
+             ? pad.pinIndexInStep
+             : -1;
+}
+
+// Items sorted into numbered groups; each group holds its items in the order
+// in which they were given.
 template <typename T>
 class Groups {
  public:
-  void Reserve(size_t items) { entries_.reserve(items); }
-  void Add(int group, const T& item) { entries_.push_back({group, item}); }
-
-  // A stable counting sort: linear in items plus groups.
-  void Build(int groupCount) {
-    // Each group's size, then the running sums: where each group ends.
+  // A stable counting sort in two passes over the items, linear in items plus
+  // groups, with no list of the items besides the result: `forEach(visit)`
+  // must call visit(group, item) for every item, the same way both times. An
+  // item of a group outside 0 .. groupCount-1 belongs to none.
+  template <typename ForEach>
+  void Build(int groupCount, const ForEach& forEach) {
+    const auto inRange = [groupCount](int group) { return group >= 0 && group < groupCount; };
+    // Each group's size, one place to the right, then the running sums:
+    // where each group begins.
     starts_.assign(static_cast<size_t>(groupCount) + 1, 0);
-    for (const Entry& entry : entries_) ++starts_[static_cast<size_t>(entry.group)];
+    forEach([&](int group, const T&) {
+      if (inRange(group)) ++starts_[static_cast<size_t>(group) + 1];
+    });
     for (size_t g = 1; g < starts_.size(); ++g) starts_[g] += starts_[g - 1];
-    // The items placed from the last one back, each group filled from its
-    // end, so that every group keeps the order of addition and its counter
-    // ends where the group begins.
-    items_.resize(entries_.size());
-    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry)
-      items_[--starts_[static_cast<size_t>(entry->group)]] = entry->item;
-    entries_.clear();
-    entries_.shrink_to_fit();
+    // The items placed with each group's start as its cursor; a cursor ends
+    // where the next group begins, so the starts are then shifted back by one.
+    // The list is left unfilled until then: every place in it is written
+    // once, and filling it first would only touch the memory twice.
+    items_ = std::make_unique_for_overwrite<T[]>(starts_.back());
+    forEach([&](int group, const T& item) {
+      if (inRange(group)) items_[starts_[static_cast<size_t>(group)]++] = item;
+    });
+    for (size_t g = starts_.size() - 1; g > 0; --g) starts_[g] = starts_[g - 1];
+    starts_[0] = 0;
   }
 
   // The items of one group; empty for a group number outside the range.
@@ -59,17 +78,14 @@ class Groups {
     if (group < 0 || static_cast<size_t>(group) + 1 >= starts_.size()) return {};
     const size_t first = starts_[static_cast<size_t>(group)];
     const size_t last = starts_[static_cast<size_t>(group) + 1];
-    return std::span<const T>(items_.data() + first, last - first);
+    return std::span<const T>(items_.get() + first, last - first);
   }
 
  private:
-  struct Entry {
-    int group;
-    T item;
-  };
-  std::vector<Entry> entries_;
-  std::vector<size_t> starts_;
-  std::vector<T> items_;
+  // Where each group begins in items_, and the end of the last one. Positions
+  // fit 32 bits: 2^32 features would take well over 100 GB of design.
+  std::vector<std::uint32_t> starts_;
+  std::unique_ptr<T[]> items_;
 };
 
 }  // namespace kelpie

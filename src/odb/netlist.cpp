@@ -22,12 +22,9 @@ class NetPads {
     auto found = byLayer_.find(&layer);
     if (found == byLayer_.end()) {
       Groups<const PadFeature*>& groups = byLayer_[&layer];
-      groups.Reserve(layer.pads.size());
-      for (const PadFeature& pad : layer.pads) {
-        const int net = StepNetNumber(step_, pad.net);
-        if (net >= 0) groups.Add(net, &pad);
-      }
-      groups.Build(static_cast<int>(step_.nets.size()));
+      groups.Build(static_cast<int>(step_.nets.size()), [&](const auto& visit) {
+        for (const PadFeature& pad : layer.pads) visit(StepNetNumber(step_, pad.net), &pad);
+      });
       return groups.Of(netNumber);
     }
     return found->second.Of(netNumber);

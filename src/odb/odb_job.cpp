@@ -32,7 +32,7 @@ namespace {
   WriteStepAttrList(target, stepDirectory);
   WriteStepHeader(target, stepDirectory);
   const std::string layersDirectory = stepDirectory + "\\layers";
-  const std::deque<Layer>& layers = design.layers.layers;
+  const RecordList<Layer>& layers = design.layers.layers;
   for (size_t l = 0; l < layers.size(); ++l) {
     if (!WriteLayerFiles(target, design, layers[l], plan.layers[l], static_cast<int>(stepNumber),
                          layersDirectory + "\\" + layers[l].name))

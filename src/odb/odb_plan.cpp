@@ -18,16 +18,18 @@ LayerPlan PlanLayer(const Layer& layer) {
   }
   int filledLoneContours = 0;
   for (const Contour& contour : layer.contours) {
-    if (contour.surface == nullptr) {
-      plan.loneContours.push_back(&contour);
-      filledLoneContours += contour.filled ? 1 : 0;
-      continue;
-    }
-    // A contour whose surface lies on another layer is written nowhere.
-    const auto found = surfaceNumbers.find(contour.surface);
-    if (found != surfaceNumbers.end()) plan.surfaceContours.Add(found->second, &contour);
+    if (contour.surface != nullptr) continue;
+    plan.loneContours.push_back(&contour);
+    filledLoneContours += contour.filled ? 1 : 0;
   }
-  plan.surfaceContours.Build(static_cast<int>(layer.surfaces.size()));
+  // A contour whose surface lies on another layer is written nowhere.
+  plan.surfaceContours.Build(static_cast<int>(layer.surfaces.size()), [&](const auto& visit) {
+    for (const Contour& contour : layer.contours) {
+      if (contour.surface == nullptr) continue;
+      const auto found = surfaceNumbers.find(contour.surface);
+      if (found != surfaceNumbers.end()) visit(found->second, &contour);
+    }
+  });
 
   std::vector<const Contour*> written = plan.loneContours;
   for (int s = 0; s < static_cast<int>(layer.surfaces.size()); ++s) {
@@ -87,55 +89,71 @@ void PrepareDesignForOdb(Design& design) {
   design.RebuildNameIndexes();
 }
 
-StepPlan::StepPlan(const Step& step, const std::deque<Layer>& layers,
+namespace {
+
+// Calls visit(layer number, feature number, record) for every record of one
+// list of every layer, numbered from the layer's first number of that kind.
+template <typename Record, typename Visit>
+void ForEachFeature(const RecordList<Layer>& layers, const std::vector<LayerPlan>& layerPlans,
+                    RecordList<Record> Layer::*list, int LayerPlan::*firstNumber,
+                    const Visit& visit) {
+  int layerNumber = 0;
+  for (const Layer& layer : layers) {
+    int feature = layerPlans[static_cast<size_t>(layerNumber)].*firstNumber;
+    for (const Record& record : layer.*list) visit(layerNumber, feature++, record);
+    ++layerNumber;
+  }
+}
+
+// The step's net number of each net met in turn; runs of records on one net
+// (the segments of a track) ask the step once.
+class NetNumbers {
+ public:
+  explicit NetNumbers(const Step& step) : step_(step) {}
+  int Of(const Net* net) {
+    if (net != last_) {
+      last_ = net;
+      lastNumber_ = StepNetNumber(step_, net);
+    }
+    return lastNumber_;
+  }
+
+ private:
+  const Step& step_;
+  const Net* last_ = nullptr;
+  int lastNumber_ = -1;
+};
+
+}  // namespace
+
+StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
                    const std::vector<LayerPlan>& layerPlans)
     : step(step) {
   const int netCount = static_cast<int>(step.nets.size());
-  const int pinCount = static_cast<int>(step.pins.size());
-  // Room for every item at once: the lists hold millions of items on a big
-  // board, and growing them step by step would copy them several times.
-  size_t lineCount = 0;
-  size_t padCount = 0;
-  size_t surfaceCount = 0;
-  for (const Layer& layer : layers) {
-    lineCount += layer.lines.size();
-    padCount += layer.pads.size();
-    surfaceCount += layer.surfaces.size();
-  }
-  traces.Reserve(lineCount);
-  pins.Reserve(step.pins.size());
-  pads.Reserve(padCount);
-  planes.Reserve(surfaceCount);
-  for (const Pin& pin : step.pins) {
-    const int net = StepNetNumber(step, pin.net);
-    if (net >= 0) pins.Add(net, pin.indexInStep);
-  }
-  int layerNumber = 0;
-  for (const Layer& layer : layers) {
-    const LayerPlan& layerPlan = layerPlans[static_cast<size_t>(layerNumber)];
-    int feature = layerPlan.firstLine;
-    for (const LineFeature& line : layer.lines) {
-      const int net = StepNetNumber(step, line.net);
-      if (net >= 0) traces.Add(net, {layerNumber, feature});
-      ++feature;
-    }
-    feature = layerPlan.firstPad;
-    for (const PadFeature& pad : layer.pads) {
-      if (IsPinOf(step, pad.pin)) pads.Add(pad.pin->indexInStep, {layerNumber, feature});
-      ++feature;
-    }
-    feature = layerPlan.firstSurface;
-    for (const Surface& surface : layer.surfaces) {
-      const int net = StepNetNumber(step, surface.net);
-      if (net >= 0) planes.Add(net, {layerNumber, feature});
-      ++feature;
-    }
-    ++layerNumber;
-  }
-  traces.Build(netCount);
-  pins.Build(netCount);
-  pads.Build(pinCount);
-  planes.Build(netCount);
+  traces.Build(netCount, [&](const auto& visit) {
+    NetNumbers nets(step);
+    ForEachFeature(layers, layerPlans, &Layer::lines, &LayerPlan::firstLine,
+                   [&](int layerNumber, int feature, const LineFeature& line) {
+                     visit(nets.Of(line.net), FeatureRef{layerNumber, feature});
+                   });
+  });
+  pins.Build(netCount, [&](const auto& visit) {
+    NetNumbers nets(step);
+    for (const Pin& pin : step.pins) visit(nets.Of(pin.net), pin.indexInStep);
+  });
+  pads.Build(static_cast<int>(step.pins.size()), [&](const auto& visit) {
+    ForEachFeature(layers, layerPlans, &Layer::pads, &LayerPlan::firstPad,
+                   [&](int layerNumber, int feature, const PadFeature& pad) {
+                     visit(StepPinNumber(step, pad), FeatureRef{layerNumber, feature});
+                   });
+  });
+  planes.Build(netCount, [&](const auto& visit) {
+    NetNumbers nets(step);
+    ForEachFeature(layers, layerPlans, &Layer::surfaces, &LayerPlan::firstSurface,
+                   [&](int layerNumber, int feature, const Surface& surface) {
+                     visit(nets.Of(surface.net), FeatureRef{layerNumber, feature});
+                   });
+  });
 
   subnets.assign(step.pins.size(), -1);
   for (int net = 0; net < netCount; ++net) {

@@ -11,7 +11,6 @@
 #ifndef KELPIE_ODB_ODB_PLAN_H
 #define KELPIE_ODB_ODB_PLAN_H
 
-#include <deque>
 #include <vector>
 
 #include "model/design.h"
@@ -47,7 +46,7 @@ struct FeatureRef {
 // What belongs to each net of one step, gathered from every layer (in layer
 // order, each layer's features in list order), and the subnet numbers.
 struct StepPlan {
-  StepPlan(const Step& step, const std::deque<Layer>& layers,
+  StepPlan(const Step& step, const RecordList<Layer>& layers,
            const std::vector<LayerPlan>& layerPlans);
 
   const Step& step;

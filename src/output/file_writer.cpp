@@ -42,9 +42,7 @@ std::string TimeText() {
 
 }  // namespace
 
-void LineBuffer::Grow(size_t count) {
-  bytes_.resize(std::max(2 * bytes_.size(), size_ + count));
-}
+void LineBuffer::Grow(size_t count) { bytes_.resize(std::max(2 * bytes_.size(), size_ + count)); }
 
 FileWriter::FileWriter(const OutputTarget& target, std::string directory, std::string fileName,
                        bool writeSummary)
@@ -97,11 +95,14 @@ void FileWriter::Emit(LineBuffer& line) {
   // bytes stay where they are until the next line is built.
   line.Clear();
   target_.store.Write(handle_, text);
-  // Wrapping 32-bit arithmetic, done unsigned so that overflow is defined
-  // even for a line of many megabytes.
-  std::uint32_t sum = 0;
-  for (const char c : handedOver) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
-  checksum_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum_) + sum);
+  // Only a summary file quotes the checksum. Wrapping 32-bit arithmetic,
+  // done unsigned so that overflow is defined even for a line of many
+  // megabytes.
+  if (writeSummary_) {
+    std::uint32_t sum = 0;
+    for (const char c : handedOver) sum += static_cast<std::uint32_t>(static_cast<signed char>(c));
+    checksum_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(checksum_) + sum);
+  }
   byteCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(byteCount_) +
                                          static_cast<std::uint32_t>(handedOver.size()));
 }

@@ -135,7 +135,7 @@ class FileWriter {
 
   const std::string& path() const { return path_; }
   std::int32_t byteCount() const { return byteCount_; }
-  std::int32_t checksum() const { return checksum_; }
+  std::int32_t checksum() const { return checksum_; }  // kept for a file with a summary
 
  private:
   void WriteSummary();

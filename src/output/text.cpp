@@ -92,34 +92,100 @@ char* FormatText(char* at, std::string_view text) {
   return at + text.size();
 }
 
-}  // namespace
+// The value times 10^6 rounded as RoundedMillionths rounds it, from one
+// multiplication where that is certain: below kQuickLimit the product in
+// double precision is within 2^-13 of the exact one, so when its fraction is
+// further than kTieMargin from one half, both round the same way. Only the
+// rare product that close to a tie takes the exact path.
+constexpr double kQuickLimit = 1e6;  // the product then stays below 2^40
+constexpr double kTieMargin = 0x1p-11;
 
-char* FormatNumber(char* at, double value) {
-  if (std::isnan(value)) return FormatText(at, "nan");
-  if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
-  if (!(std::fabs(value) < kExactLimit)) return FormatLargeNumber(at, value);
-  const std::uint64_t millionths = RoundedMillionths(value);
+std::uint64_t QuickRoundedMillionths(double magnitude) {
+  const double product = magnitude * 1e6;
+  const double whole = std::floor(product);
+  const double fraction = product - whole;  // exact
+  if (std::fabs(fraction - 0.5) <= kTieMargin) return RoundedMillionths(magnitude);
+  return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+}
+
+// "000" to "999": the three digits of each number below 1000, one number
+// in each four bytes.
+constexpr std::array<char, 4000> MakeDigitTriples() {
+  std::array<char, 4000> triples{};
+  for (int i = 0; i < 1000; ++i) {
+    triples[static_cast<size_t>(4 * i)] = static_cast<char>('0' + i / 100);
+    triples[static_cast<size_t>(4 * i + 1)] = static_cast<char>('0' + i / 10 % 10);
+    triples[static_cast<size_t>(4 * i + 2)] = static_cast<char>('0' + i % 10);
+  }
+  return triples;
+}
+constexpr std::array<char, 4000> kDigitTriples = MakeDigitTriples();
+
+// The three digit characters of a number below 1000 as a little-endian word.
+std::uint64_t DigitTripleWord(std::uint32_t number) {
+  std::uint32_t triple;
+  std::memcpy(&triple, &kDigitTriples[4 * number], 4);
+  return triple & 0xffffff;
+}
+
+// Six fraction digits at `at`, then the end of the text once the trailing
+// zeros are left off (the fraction is not zero, so one digit stays). The
+// digits are put together in a register and stored at once, and the zeros
+// counted from that word: storing the digits piece by piece and reading them
+// back as one word would stall the processor.
+char* PutFraction(char* at, std::uint32_t fraction) {
+  if constexpr (std::endian::native != std::endian::little) {
+    PutDigitPair(at, fraction / 10000);
+    PutDigitPair(at + 2, fraction / 100 % 100);
+    PutDigitPair(at + 4, fraction % 100);
+    char* end = at + 6;
+    while (end[-1] == '0') --end;
+    return end;
+  }
+  const std::uint64_t thousandths = DigitTripleWord(fraction / 1000);
+  const std::uint64_t digits = thousandths | DigitTripleWord(fraction % 1000) << 24;
+  std::memcpy(at, &digits, 6);
+  // A byte of zero for each '0'; the last digit is the highest of the six.
+  const std::uint64_t differences = digits ^ 0x303030303030ULL;
+  const int trailingZeros = (std::countl_zero(differences) - 16) / 8;
+  return at + 6 - trailingZeros;
+}
+
+// The text of a value whose millionths are known: the sign, the whole part
+// and the fraction without its trailing zeros.
+char* PutMillionths(char* at, bool negative, std::uint64_t millionths) {
   const std::uint64_t whole = millionths / 1000000;
   const std::uint32_t fraction = static_cast<std::uint32_t>(millionths % 1000000);
   char* end = at;
   // printf keeps the sign of a negative value that rounds to zero: -0.
-  if (std::signbit(value)) *end++ = '-';
+  *end = '-';
+  end += negative ? 1 : 0;
   if (whole < 10) {
     *end++ = static_cast<char>('0' + whole);
+  } else if (whole < 100) {
+    PutDigitPair(end, static_cast<std::uint32_t>(whole));
+    end += 2;
   } else {
     end = std::to_chars(end, end + 20, whole).ptr;  // at most 14 digits below kExactLimit
   }
   if (fraction != 0) {
     *end++ = '.';
-    PutDigitPair(end, fraction / 10000);
-    PutDigitPair(end + 2, fraction / 100 % 100);
-    PutDigitPair(end + 4, fraction % 100);
-    end += 6;
-    // The trailing zeros go; a digit other than zero is left, as the
-    // fraction is not zero.
-    while (end[-1] == '0') --end;
+    end = PutFraction(end, fraction);
   }
   return end;
+}
+
+}  // namespace
+
+char* FormatNumber(char* at, double value) {
+  const double magnitude = std::fabs(value);
+  // The common case first: a NaN fails this comparison too.
+  if (magnitude < kQuickLimit)
+    return PutMillionths(at, std::signbit(value), QuickRoundedMillionths(magnitude));
+  if (std::isnan(value)) return FormatText(at, "nan");
+  if (std::isinf(value)) return FormatText(at, value < 0 ? "-inf" : "inf");
+  if (!(magnitude < kExactLimit)) return FormatLargeNumber(at, value);
+  return PutMillionths(at, std::signbit(value), RoundedMillionths(magnitude));
 }
 
 void AppendNumberText(std::string& out, double value) {

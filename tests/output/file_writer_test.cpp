@@ -99,7 +99,7 @@ TEST(FileWriter, SourceDateEpochFixesTheMomentOfWriting) {
 
 TEST(FileWriter, CrLfWithoutHeader) {
   Job job(true, false);
-  FileWriter a(job.target, "", "a", false);
+  FileWriter a(job.target, "", "a", true);
   a.WriteLine("AB");
   EXPECT_EQ(a.byteCount(), 4);
   EXPECT_EQ(a.checksum(), 154);
