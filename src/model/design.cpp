@@ -224,7 +224,6 @@ PadFeature* AddPadFeature(Layer& layer, PadShape* shape, double x, double y, Pin
   pad.shape = shape;
   pad.pin = pin;
   pad.net = pin != nullptr ? pin->net : nullptr;
-  pad.pinIndexInStep = pin != nullptr ? pin->indexInStep : -1;
   return &pad;
 }
 

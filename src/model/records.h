@@ -137,9 +137,6 @@ struct PadFeature {
   PadShape* shape = nullptr;
   Pin* pin = nullptr;
   Net* net = nullptr;  // the pin's net when the pad was made
-  // The pin's position in its step's pins, kept here so that grouping a
-  // layer's pads by pin does not have to read every pin; -1 without a pin.
-  int pinIndexInStep = -1;
 };
 
 struct LineFeature {

@@ -32,16 +32,6 @@ inline bool IsPinOf(const Step& step, const Pin* pin) {
          &step.pins[static_cast<size_t>(pin->indexInStep)] == pin;
 }
 
-// The position of the pad's pin in the step's pins, or -1 when the pad has
-// no pin or a pin of another step (layers are shared by all steps). The pin
-// itself is not read.
-inline int StepPinNumber(const Step& step, const PadFeature& pad) {
-  const size_t index = static_cast<size_t>(pad.pinIndexInStep);
-  return pad.pin != nullptr && index < step.pins.size() && &step.pins[index] == pad.pin
-             ? pad.pinIndexInStep
-             : -1;
-}
-
 // Items sorted into numbered groups; each group holds its items in the order
 // in which they were given.
 template <typename T>

@@ -144,7 +144,8 @@ StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
   pads.Build(static_cast<int>(step.pins.size()), [&](const auto& visit) {
     ForEachFeature(layers, layerPlans, &Layer::pads, &LayerPlan::firstPad,
                    [&](int layerNumber, int feature, const PadFeature& pad) {
-                     visit(StepPinNumber(step, pad), FeatureRef{layerNumber, feature});
+                     if (IsPinOf(step, pad.pin))
+                       visit(pad.pin->indexInStep, FeatureRef{layerNumber, feature});
                    });
   });
   planes.Build(netCount, [&](const auto& visit) {
