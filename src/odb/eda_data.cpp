@@ -40,9 +40,9 @@ void WriteNetRecord(FileWriter& writer, const StepPlan& plan, const Net& net, in
   writer.BeginLine("NET");
   writer.EndLine(net.name);
   // Every trace is a subnet of its own.
-  for (const FeatureRef& trace : plan.traces.Of(netNumber)) {
+  for (const std::uint32_t trace : plan.traces.Of(netNumber)) {
     writer.WriteLine("SNT TRC");
-    WriteFeatureId(writer, trace);
+    WriteFeatureId(writer, plan.Feature(trace));
   }
   // Every pin is one subnet with the pads that flash it on any layer.
   for (const int position : plan.pins.Of(netNumber)) {
@@ -56,11 +56,12 @@ void WriteNetRecord(FileWriter& writer, const StepPlan& plan, const Net& net, in
     } else {
       writer.WriteLine("SNT VIA");
     }
-    for (const FeatureRef& pad : plan.pads.Of(position)) WriteFeatureId(writer, pad);
+    for (const std::uint32_t pad : plan.pads.Of(position))
+      WriteFeatureId(writer, plan.Feature(pad));
   }
-  for (const FeatureRef& plane : plan.planes.Of(netNumber)) {
+  for (const std::uint32_t plane : plan.planes.Of(netNumber)) {
     writer.WriteLine("SNT PLN S E 0");
-    WriteFeatureId(writer, plane);
+    WriteFeatureId(writer, plan.Feature(plane));
   }
 }
 

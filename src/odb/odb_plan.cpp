@@ -1,5 +1,6 @@
 #include "odb/odb_plan.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "odb/contour_records.h"
@@ -91,16 +92,18 @@ void PrepareDesignForOdb(Design& design) {
 
 namespace {
 
-// Calls visit(layer number, feature number, record) for every record of one
-// list of every layer, numbered from the layer's first number of that kind.
+// Calls visit(number, record) for every record of one list of every layer,
+// with the feature's number as the step plan keeps it: the layer's start
+// plus its feature number.
 template <typename Record, typename Visit>
 void ForEachFeature(const RecordList<Layer>& layers, const std::vector<LayerPlan>& layerPlans,
-                    RecordList<Record> Layer::*list, int LayerPlan::*firstNumber,
-                    const Visit& visit) {
-  int layerNumber = 0;
+                    const std::vector<std::uint32_t>& layerStarts, RecordList<Record> Layer::*list,
+                    int LayerPlan::*firstNumber, const Visit& visit) {
+  size_t layerNumber = 0;
   for (const Layer& layer : layers) {
-    int feature = layerPlans[static_cast<size_t>(layerNumber)].*firstNumber;
-    for (const Record& record : layer.*list) visit(layerNumber, feature++, record);
+    std::uint32_t number =
+        layerStarts[layerNumber] + static_cast<std::uint32_t>(layerPlans[layerNumber].*firstNumber);
+    for (const Record& record : layer.*list) visit(number++, record);
     ++layerNumber;
   }
 }
@@ -129,31 +132,38 @@ class NetNumbers {
 StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
                    const std::vector<LayerPlan>& layerPlans)
     : step(step) {
+  // Every feature the EDA data quotes comes before the layer's outline lines
+  // and arcs: surfaces, pads, then the layer's own lines.
+  std::uint32_t start = 0;
+  size_t layerNumber = 0;
+  for (const Layer& layer : layers) {
+    layerStarts.push_back(start);
+    start += static_cast<std::uint32_t>(layerPlans[layerNumber].firstLine) +
+             static_cast<std::uint32_t>(layer.lines.size());
+    ++layerNumber;
+  }
   const int netCount = static_cast<int>(step.nets.size());
   traces.Build(netCount, [&](const auto& visit) {
     NetNumbers nets(step);
-    ForEachFeature(layers, layerPlans, &Layer::lines, &LayerPlan::firstLine,
-                   [&](int layerNumber, int feature, const LineFeature& line) {
-                     visit(nets.Of(line.net), FeatureRef{layerNumber, feature});
-                   });
+    ForEachFeature(
+        layers, layerPlans, layerStarts, &Layer::lines, &LayerPlan::firstLine,
+        [&](std::uint32_t number, const LineFeature& line) { visit(nets.Of(line.net), number); });
   });
   pins.Build(netCount, [&](const auto& visit) {
     NetNumbers nets(step);
     for (const Pin& pin : step.pins) visit(nets.Of(pin.net), pin.indexInStep);
   });
   pads.Build(static_cast<int>(step.pins.size()), [&](const auto& visit) {
-    ForEachFeature(layers, layerPlans, &Layer::pads, &LayerPlan::firstPad,
-                   [&](int layerNumber, int feature, const PadFeature& pad) {
-                     if (IsPinOf(step, pad.pin))
-                       visit(pad.pin->indexInStep, FeatureRef{layerNumber, feature});
+    ForEachFeature(layers, layerPlans, layerStarts, &Layer::pads, &LayerPlan::firstPad,
+                   [&](std::uint32_t number, const PadFeature& pad) {
+                     if (IsPinOf(step, pad.pin)) visit(pad.pin->indexInStep, number);
                    });
   });
   planes.Build(netCount, [&](const auto& visit) {
     NetNumbers nets(step);
-    ForEachFeature(layers, layerPlans, &Layer::surfaces, &LayerPlan::firstSurface,
-                   [&](int layerNumber, int feature, const Surface& surface) {
-                     visit(nets.Of(surface.net), FeatureRef{layerNumber, feature});
-                   });
+    ForEachFeature(
+        layers, layerPlans, layerStarts, &Layer::surfaces, &LayerPlan::firstSurface,
+        [&](std::uint32_t number, const Surface& surface) { visit(nets.Of(surface.net), number); });
   });
 
   subnets.assign(step.pins.size(), -1);
@@ -165,6 +175,14 @@ StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
       ++subnet;
     }
   }
+}
+
+FeatureRef StepPlan::Feature(std::uint32_t number) const {
+  // The last layer that starts at or before the number: layers without
+  // features start where the next one does, and hold no number.
+  const auto after = std::upper_bound(layerStarts.begin(), layerStarts.end(), number);
+  const size_t layerNumber = static_cast<size_t>(after - layerStarts.begin()) - 1;
+  return {static_cast<int>(layerNumber), static_cast<int>(number - layerStarts[layerNumber])};
 }
 
 OdbPlan PlanOdbExport(const Design& design) {

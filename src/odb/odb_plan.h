@@ -11,6 +11,7 @@
 #ifndef KELPIE_ODB_ODB_PLAN_H
 #define KELPIE_ODB_ODB_PLAN_H
 
+#include <cstdint>
 #include <vector>
 
 #include "model/design.h"
@@ -45,16 +46,24 @@ struct FeatureRef {
 
 // What belongs to each net of one step, gathered from every layer (in layer
 // order, each layer's features in list order), and the subnet numbers.
+//
+// The lists hold a feature as one number, half the size of a FeatureRef: its
+// feature number plus the count of the features the EDA data can quote on
+// all layers before its own. Feature(number) gives the reference back. The
+// count fits 32 bits: 2^32 features would take well over 100 GB of design.
 struct StepPlan {
   StepPlan(const Step& step, const RecordList<Layer>& layers,
            const std::vector<LayerPlan>& layerPlans);
 
+  FeatureRef Feature(std::uint32_t number) const;
+
   const Step& step;
-  Groups<FeatureRef> traces;  // lines, by net number
-  Groups<int> pins;           // positions in step.pins, by net number
-  Groups<FeatureRef> pads;    // pads, by the position of their pin in step.pins
-  Groups<FeatureRef> planes;  // surfaces, by net number
-  std::vector<int> subnets;   // of the component pins, by position; -1 for others
+  std::vector<std::uint32_t> layerStarts;  // the first number of each layer
+  Groups<std::uint32_t> traces;            // lines, by net number
+  Groups<int> pins;                        // positions in step.pins, by net number
+  Groups<std::uint32_t> pads;              // pads, by the position of their pin in step.pins
+  Groups<std::uint32_t> planes;            // surfaces, by net number
+  std::vector<int> subnets;                // of the component pins, by position; -1 for others
 };
 
 struct OdbPlan {
