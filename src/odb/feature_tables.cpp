@@ -59,12 +59,22 @@ void WriteNameTable(FileWriter& writer, const NameList& list, const char* prefix
   }
 }
 
-void WriteTableNumber(FileWriter& writer, int number, bool withBlank) {
-  if (withBlank) {
+// Adds the number of a symbol name to the pending line after a blank. An
+// unlisted name is reported; false then.
+bool WriteSymbolIndex(FileWriter& writer, const NameList& symbols, const std::string& name,
+                      const Messages& messages) {
+  const int number = symbols.Find(name);
+  if (number >= 0) {
     writer.AddInt(number);
-  } else {
-    writer.AppendInt(number);
+    return true;
   }
+  std::string message = "Attribute not listed: " + name + " - have ";
+  for (const std::string& entry : symbols.entries) {
+    message += entry;
+    message += ' ';
+  }
+  messages.Error(message);
+  return false;
 }
 
 // Value of the .pad_usage attribute: toeprint, via, or global/local fiducial.
@@ -156,37 +166,20 @@ void WriteFeatureTables(FileWriter& writer, const FeatureTables& tables) {
   WriteNameTable(writer, tables.texts, "&", "");
 }
 
-bool WriteNameIndex(FileWriter& writer, const NameList& list, bool withBlank,
-                    const std::string& name, const Messages& messages) {
-  const int number = list.Find(name);
-  if (number >= 0) {
-    WriteTableNumber(writer, number, withBlank);
-    return true;
-  }
-  std::string message = "Attribute not listed: " + name + " - have ";
-  for (const std::string& entry : list.entries) {
-    message += entry;
-    message += ' ';
-  }
-  messages.Error(message);
-  return false;
-}
-
 bool WriteShapeSymbol(FileWriter& writer, const FeatureTables& tables, const PadShape* shape,
                       const Messages& messages) {
   const int number = tables.shapeSymbols.Find(shape);
   if (number < 0)
-    return WriteNameIndex(writer, tables.symbols, true, PadTypeToName(shape, messages), messages);
-  WriteTableNumber(writer, number, true);
+    return WriteSymbolIndex(writer, tables.symbols, PadTypeToName(shape, messages), messages);
+  writer.AddInt(number);
   return true;
 }
 
 bool WriteWidthSymbol(FileWriter& writer, const FeatureTables& tables, double width,
                       const Messages& messages) {
   const int number = tables.widthSymbols.Find(WidthKey(width));
-  if (number < 0)
-    return WriteNameIndex(writer, tables.symbols, true, RoundSymbolName(width), messages);
-  WriteTableNumber(writer, number, true);
+  if (number < 0) return WriteSymbolIndex(writer, tables.symbols, RoundSymbolName(width), messages);
+  writer.AddInt(number);
   return true;
 }
 

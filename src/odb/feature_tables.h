@@ -105,10 +105,8 @@ void CollectFeatureNames(FeatureTables& tables, const Layer& layer, const LayerL
                          const Messages& messages);
 void WriteFeatureTables(FileWriter& writer, const FeatureTables& tables);
 
-// Add the number of a name to the pending line (after a blank when
-// withBlank). An unlisted name is reported; false then.
-[[nodiscard]] bool WriteNameIndex(FileWriter& writer, const NameList& list, bool withBlank,
-                                  const std::string& name, const Messages& messages);
+// Add the symbol number of a pad shape or line width to the pending line,
+// after a blank. An unlisted name is reported; false then.
 [[nodiscard]] bool WriteShapeSymbol(FileWriter& writer, const FeatureTables& tables,
                                     const PadShape* shape, const Messages& messages);
 [[nodiscard]] bool WriteWidthSymbol(FileWriter& writer, const FeatureTables& tables, double width,
