@@ -160,11 +160,19 @@ char* PutMillionths(char* at, bool negative, std::uint64_t millionths) {
   // printf keeps the sign of a negative value that rounds to zero: -0.
   *end = '-';
   end += negative ? 1 : 0;
-  if (whole < 10) {
-    *end++ = static_cast<char>('0' + whole);
-  } else if (whole < 100) {
-    PutDigitPair(end, static_cast<std::uint32_t>(whole));
-    end += 2;
+  if (whole < 1000) {
+    // The three digits with their leading zeros shifted out, stored as one
+    // word whatever the count: mixed one-, two- and three-digit coordinates
+    // would otherwise keep the branches guessing.
+    const int leadingZeros = (whole < 10 ? 1 : 0) + (whole < 100 ? 1 : 0);
+    const auto number = static_cast<std::uint32_t>(whole);
+    if constexpr (std::endian::native == std::endian::little) {
+      const auto digits = static_cast<std::uint32_t>(DigitTripleWord(number) >> (8 * leadingZeros));
+      std::memcpy(end, &digits, 4);
+    } else {
+      std::memcpy(end, &kDigitTriples[4 * number + static_cast<size_t>(leadingZeros)], 3);
+    }
+    end += 3 - leadingZeros;
   } else {
     end = std::to_chars(end, end + 20, whole).ptr;  // at most 14 digits below kExactLimit
   }
