@@ -8,6 +8,7 @@
 #ifndef KELPIE_MODEL_RECORD_LIST_H
 #define KELPIE_MODEL_RECORD_LIST_H
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <iterator>
@@ -117,7 +118,7 @@ class RecordList {
     const Position position = Locate(size_);
     if (position.block == blocks_.size()) {
       blocks_.reserve(blocks_.size() + 1);  // so that the push below cannot throw
-      blocks_.push_back(std::allocator<T>().allocate(BlockCapacity(position.block)));
+      blocks_.push_back(AllocateBlock(BlockCapacity(position.block)));
     }
     T* slot = blocks_[position.block] + position.offset;
     ::new (static_cast<void*>(slot)) T(std::forward<Args>(args)...);
@@ -130,12 +131,18 @@ class RecordList {
   void clear() {
     for (size_t index = 0; index < size_; ++index) Address(index)->~T();
     for (size_t block = 0; block < blocks_.size(); ++block)
-      std::allocator<T>().deallocate(blocks_[block], BlockCapacity(block));
+      ::operator delete(blocks_[block], kBlockAlignment);
     blocks_.clear();
     size_ = 0;
   }
 
  private:
+  // Blocks start on a cache line, so that a 64-byte record takes exactly one.
+  static constexpr std::align_val_t kBlockAlignment{std::max<size_t>(64, alignof(T))};
+  static T* AllocateBlock(size_t capacity) {
+    return static_cast<T*>(::operator new(capacity * sizeof(T), kBlockAlignment));
+  }
+
   struct Position {
     size_t block;
     size_t offset;
