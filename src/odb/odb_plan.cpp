@@ -169,11 +169,7 @@ StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
   subnets.assign(step.pins.size(), -1);
   for (int net = 0; net < netCount; ++net) {
     int subnet = static_cast<int>(traces.Of(net).size());
-    for (const int position : pins.Of(net)) {
-      if (step.pins[static_cast<size_t>(position)].component != nullptr)
-        subnets[static_cast<size_t>(position)] = subnet;
-      ++subnet;
-    }
+    for (const int position : pins.Of(net)) subnets[static_cast<size_t>(position)] = subnet++;
   }
 }
 

@@ -63,7 +63,7 @@ struct StepPlan {
   Groups<int> pins;                        // positions in step.pins, by net number
   Groups<std::uint32_t> pads;              // pads, by the position of their pin in step.pins
   Groups<std::uint32_t> planes;            // surfaces, by net number
-  std::vector<int> subnets;                // of the component pins, by position; -1 for others
+  std::vector<int> subnets;                // of every pin, by position
 };
 
 struct OdbPlan {
