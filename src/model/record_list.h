@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <new>
@@ -19,6 +20,10 @@
 #include <vector>
 
 namespace kelpie {
+
+// What RecordList's PositionFinder answers for an address that is none of
+// the list's elements.
+inline constexpr size_t kNoPosition = static_cast<size_t>(-1);
 
 template <typename T>
 class RecordList {
@@ -112,6 +117,54 @@ class RecordList {
   iterator end() { return iterator(this, size_); }
   const_iterator begin() const { return const_iterator(this, 0); }
   const_iterator end() const { return const_iterator(this, size_); }
+
+  // Finds the positions of elements from their addresses alone, without
+  // reading them: for a walk over records that point into this list when the
+  // elements pointed to are too many to stay in cache. It remembers the block
+  // of the last element found, as neighbours tend to be asked for in turn.
+  // The list must not grow while a finder is in use.
+  class PositionFinder {
+   public:
+    explicit PositionFinder(const RecordList& list) {
+      size_t first = 0;
+      for (size_t block = 0; block < list.blocks_.size(); ++block) {
+        const size_t count = std::min(BlockCapacity(block), list.size_ - first);
+        const auto start = reinterpret_cast<std::uintptr_t>(list.blocks_[block]);
+        spans_.push_back({start, count * sizeof(T), first});
+        first += count;
+      }
+      std::sort(spans_.begin(), spans_.end(),
+                [](const Span& a, const Span& b) { return a.start < b.start; });
+    }
+
+    // The position of `element` in the list, or kNoPosition when it is not
+    // one of the list's elements (null included).
+    size_t Of(const T* element) {
+      const auto address = reinterpret_cast<std::uintptr_t>(element);
+      if (address - last_.start >= last_.bytes) {
+        // The last span starting at or before the address.
+        const auto after =
+            std::upper_bound(spans_.begin(), spans_.end(), address,
+                             [](std::uintptr_t a, const Span& span) { return a < span.start; });
+        if (after == spans_.begin()) return kNoPosition;
+        const Span& span = *std::prev(after);
+        if (address - span.start >= span.bytes) return kNoPosition;
+        last_ = span;
+      }
+      const std::uintptr_t offset = address - last_.start;
+      if (offset % sizeof(T) != 0) return kNoPosition;
+      return last_.firstIndex + offset / sizeof(T);
+    }
+
+   private:
+    struct Span {
+      std::uintptr_t start;  // the block's address
+      std::uintptr_t bytes;  // the part of it in use
+      size_t firstIndex;     // the position of its first element
+    };
+    std::vector<Span> spans_;
+    Span last_{0, 0, 0};
+  };
 
   template <typename... Args>
   T& emplace_back(Args&&... args) {

@@ -32,6 +32,11 @@ inline bool IsPinOf(const Step& step, const Pin* pin) {
          &step.pins[static_cast<size_t>(pin->indexInStep)] == pin;
 }
 
+// A position a RecordList finder gave, as a group number: -1 for none.
+inline int PositionOrNone(size_t position) {
+  return position == kNoPosition ? -1 : static_cast<int>(position);
+}
+
 // Items sorted into numbered groups; each group holds its items in the order
 // in which they were given.
 template <typename T>

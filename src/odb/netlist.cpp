@@ -23,7 +23,9 @@ class NetPads {
     if (found == byLayer_.end()) {
       Groups<const PadFeature*>& groups = byLayer_[&layer];
       groups.Build(static_cast<int>(step_.nets.size()), [&](const auto& visit) {
-        for (const PadFeature& pad : layer.pads) visit(StepNetNumber(step_, pad.net), &pad);
+        RecordList<Net>::PositionFinder netPositions(step_.nets);
+        for (const PadFeature& pad : layer.pads)
+          visit(PositionOrNone(netPositions.Of(pad.net)), &pad);
       });
       return groups.Of(netNumber);
     }

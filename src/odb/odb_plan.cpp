@@ -108,21 +108,22 @@ void ForEachFeature(const RecordList<Layer>& layers, const std::vector<LayerPlan
   }
 }
 
-// The step's net number of each net met in turn; runs of records on one net
-// (the segments of a track) ask the step once.
+// The step's net number of each net met in turn, found from the net's
+// address without reading the net; runs of records on one net (the segments
+// of a track) look it up once.
 class NetNumbers {
  public:
-  explicit NetNumbers(const Step& step) : step_(step) {}
+  explicit NetNumbers(const Step& step) : positions_(step.nets) {}
   int Of(const Net* net) {
     if (net != last_) {
       last_ = net;
-      lastNumber_ = StepNetNumber(step_, net);
+      lastNumber_ = PositionOrNone(positions_.Of(net));
     }
     return lastNumber_;
   }
 
  private:
-  const Step& step_;
+  RecordList<Net>::PositionFinder positions_;
   const Net* last_ = nullptr;
   int lastNumber_ = -1;
 };
@@ -153,10 +154,13 @@ StepPlan::StepPlan(const Step& step, const RecordList<Layer>& layers,
     NetNumbers nets(step);
     for (const Pin& pin : step.pins) visit(nets.Of(pin.net), pin.indexInStep);
   });
+  // Each layer's pads point at the pins in much the order the pins were
+  // made: their positions come from the addresses, and no pin is read.
   pads.Build(static_cast<int>(step.pins.size()), [&](const auto& visit) {
+    RecordList<Pin>::PositionFinder pinPositions(step.pins);
     ForEachFeature(layers, layerPlans, layerStarts, &Layer::pads, &LayerPlan::firstPad,
                    [&](std::uint32_t number, const PadFeature& pad) {
-                     if (IsPinOf(step, pad.pin)) visit(pad.pin->indexInStep, number);
+                     visit(PositionOrNone(pinPositions.Of(pad.pin)), number);
                    });
   });
   planes.Build(netCount, [&](const auto& visit) {

@@ -56,6 +56,34 @@ TEST(RecordList, KeepsAddressesAndOrderAcrossBlocksAndDestroysEachRecordOnce) {
   EXPECT_EQ(alive, 0);
 }
 
+TEST(RecordList, PositionFinderKnowsEveryElementAndNothingElse) {
+  using List = RecordList<std::pair<int, int>>;
+  // Two large blocks and a part of a third: the last block is only partly in use.
+  const size_t count = List::kFirstBlock * ((1 << List::kDoublings) - 1) +
+                       2 * List::kLargestBlock + 5;
+  List list;
+  for (size_t i = 0; i < count; ++i) list.emplace_back(static_cast<int>(i), 0);
+  List other;
+  const std::pair<int, int>& foreign = other.emplace_back(0, 0);
+
+  List::PositionFinder positions(list);
+  // In order, backwards (every lookup leaves the remembered block) and in
+  // strides that jump between blocks.
+  for (size_t i = 0; i < count; ++i) ASSERT_EQ(positions.Of(&list[i]), i);
+  for (size_t i = count; i-- > 0;) ASSERT_EQ(positions.Of(&list[i]), i);
+  for (size_t i = 0; i < count; i += 997) ASSERT_EQ(positions.Of(&list[count - 1 - i]), count - 1 - i);
+
+  EXPECT_EQ(positions.Of(nullptr), kNoPosition);
+  EXPECT_EQ(positions.Of(&list[5]), 5U);  // remembers the first block
+  EXPECT_EQ(positions.Of(&foreign), kNoPosition);
+  // One past the last element: inside the last block, but not in use.
+  EXPECT_EQ(positions.Of(&list.back() + 1), kNoPosition);
+  // An address inside an element is no element.
+  const auto* inside = reinterpret_cast<const std::pair<int, int>*>(
+      reinterpret_cast<const char*>(&list[3]) + sizeof(int));
+  EXPECT_EQ(positions.Of(inside), kNoPosition);
+}
+
 TEST(Groups, KeepTheOrderOfEachGroupAndDropItemsOfNoGroup) {
   const std::vector<std::pair<int, char>> items = {{2, 'a'}, {0, 'b'}, {-1, 'x'}, {2, 'c'},
                                                    {3, 'y'}, {0, 'd'}, {2, 'e'}};
