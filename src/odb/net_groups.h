@@ -15,16 +15,6 @@
 
 namespace kelpie {
 
-// The net's position in the step's nets, or -1 when the net is null or not
-// one of this step's nets. Nets are matched by identity: two nets of equal
-// name are two nets, and a net handle of another step (layers are shared by
-// all steps) belongs to no net of this one.
-inline int StepNetNumber(const Step& step, const Net* net) {
-  if (net == nullptr || net->index < 0 || static_cast<size_t>(net->index) >= step.nets.size())
-    return -1;
-  return &step.nets[static_cast<size_t>(net->index)] == net ? net->index : -1;
-}
-
 // Whether the pin is one of the step's pins (a component of one step may be
 // given pins while another step is current).
 inline bool IsPinOf(const Step& step, const Pin* pin) {
@@ -32,7 +22,10 @@ inline bool IsPinOf(const Step& step, const Pin* pin) {
          &step.pins[static_cast<size_t>(pin->indexInStep)] == pin;
 }
 
-// A position a RecordList finder gave, as a group number: -1 for none.
+// A position a RecordList finder gave, as a group number: -1 for none. A
+// finder over a step's nets matches nets by identity: two nets of equal name
+// are two nets, and a net handle of another step (layers are shared by all
+// steps) belongs to no net of this one.
 inline int PositionOrNone(size_t position) {
   return position == kNoPosition ? -1 : static_cast<int>(position);
 }
