@@ -102,8 +102,10 @@ constexpr double kTieMargin = 0x1p-11;
 
 std::uint64_t QuickRoundedMillionths(double magnitude) {
   const double product = magnitude * 1e6;
-  const double whole = std::floor(product);
-  const double fraction = product - whole;  // exact
+  // Not negative and below 2^40: the conversion's truncation is the floor,
+  // without the library's floor and its checks for large values.
+  const auto whole = static_cast<std::int64_t>(product);
+  const double fraction = product - static_cast<double>(whole);  // exact
   if (std::fabs(fraction - 0.5) <= kTieMargin) return RoundedMillionths(magnitude);
   return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
 }
