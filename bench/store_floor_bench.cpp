@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
               "lines", "MB", "export_s", "floor_s", "ratio", "exp_cpu", "flr_cpu", "ratio");
   bool ok = true;
   for (const int components : sizes) {
-    const int repetitions = components >= 20000 ? 3 : 5;
+    const int repetitions = components >= 200000 ? 3 : components >= 20000 ? 7 : 15;
     ok = MeasureSize(components, repetitions) && ok;
   }
   return ok ? 0 : 1;
