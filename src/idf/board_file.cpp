@@ -77,11 +77,8 @@ void WriteDrilledHoles(FileWriter& writer, const Design& design) {
   for (const Step& step : design.steps) {
     for (const Component& component : step.components) {
       const std::string& name = IdfPartName(component);
-      writer.BeginLine("\"");
-      writer.Append(name);
-      writer.Append("\" \"");
-      writer.Append(name);
-      writer.Append("\" \"");
+      BeginPartNameLine(writer, name);
+      writer.Append(" \"");
       writer.Append(component.reference);
       writer.Append("\"");
       writer.EndLine();

@@ -36,6 +36,14 @@ void WriteIdfFileLine(FileWriter& writer, const std::string& fileKind) {
                    " 1");
 }
 
+void BeginPartNameLine(FileWriter& writer, const std::string& name) {
+  writer.BeginLine("\"");
+  writer.Append(name);
+  writer.Append("\" \"");
+  writer.Append(name);
+  writer.Append("\"");
+}
+
 std::vector<std::string> IdfLoopLines(const PointList& points) {
   const int count = points.Count();
   const Walk walk = WalkOrder(points, false);

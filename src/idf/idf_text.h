@@ -23,6 +23,8 @@ const std::string& IdfPartName(const Component& component);
 std::string IdfDateStamp();
 // The second header line of either file, e.g. BOARD_FILE 3.0 "..." <date> 1.
 void WriteIdfFileLine(FileWriter& writer, const std::string& fileKind);
+// Begins a line with the part's name twice, each quoted: "name" "name".
+void BeginPartNameLine(FileWriter& writer, const std::string& name);
 // One closed loop as "0 X Y 0" lines in millimetres, walked counter-clockwise
 // whichever way the host gave it, the closing point included.
 void WriteIdfLoop(FileWriter& writer, const PointList& points);

@@ -41,11 +41,8 @@ void WriteLibraryFile(const OutputTarget& target, const Design& design,
       const std::string& name = IdfPartName(component);
       const PackageType& package = *component.packageType;
       writer.WriteLine(".ELECTRICAL");
-      writer.BeginLine("\"");
-      writer.Append(name);
-      writer.Append("\" \"");
-      writer.Append(name);
-      writer.Append("\" MM ");
+      BeginPartNameLine(writer, name);
+      writer.Append(" MM ");
       writer.AppendNumber(package.height * kMillimetresPerInch);
       writer.EndLine();
       auto [lines, isNew] = outlineLines.try_emplace(&package);

@@ -1,7 +1,6 @@
 #include "odb/odb_plan.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "odb/contour_records.h"
 #include "odb/names.h"
@@ -12,11 +11,6 @@ namespace {
 
 LayerPlan PlanLayer(const Layer& layer) {
   LayerPlan plan;
-  std::unordered_map<const Surface*, int> surfaceNumbers;
-  surfaceNumbers.reserve(layer.surfaces.size());
-  for (const Surface& surface : layer.surfaces) {
-    surfaceNumbers.emplace(&surface, static_cast<int>(surfaceNumbers.size()));
-  }
   int filledLoneContours = 0;
   for (const Contour& contour : layer.contours) {
     if (contour.surface != nullptr) continue;
@@ -25,10 +19,10 @@ LayerPlan PlanLayer(const Layer& layer) {
   }
   // A contour whose surface lies on another layer is written nowhere.
   plan.surfaceContours.Build(static_cast<int>(layer.surfaces.size()), [&](const auto& visit) {
+    RecordList<Surface>::PositionFinder surfacePositions(layer.surfaces);
     for (const Contour& contour : layer.contours) {
       if (contour.surface == nullptr) continue;
-      const auto found = surfaceNumbers.find(contour.surface);
-      if (found != surfaceNumbers.end()) visit(found->second, &contour);
+      visit(PositionOrNone(surfacePositions.Of(contour.surface)), &contour);
     }
   });
 
